@@ -1,0 +1,4 @@
+#include "objects/ObjectKinds.h"
+
+// Placeholder until the block reader lands: reads nothing.
+void ReadBillboardBlock(ObjectList& list) {}
