@@ -21,20 +21,17 @@ void TiltAxis(Vec3& axis) {
   RotateAboutAxis(axis, around, degrees);
 }
 
-}  // namespace
+} // namespace
 
 Camera::Camera()
-    : position(0.0f, 0.0f, 0.0f),
-      look(0.0f, 0.0f, -1.0f),
-      up(0.0f, 1.0f, 0.0f),
-      segmentTime(0.0f),
+    : position(0.0f, 0.0f, 0.0f), look(0.0f, 0.0f, -1.0f), up(0.0f, 1.0f, 0.0f), segmentTime(0.0f),
       orientation(0.0f, 0.0f, 0.0f, 1.0f) {}
 
 Quat Camera::KeyOrientation(const Vec3& place) {
   Vec3 forward = Normalized(-place);
   Vec3 side = Normalized(Cross(Vec3(0.0f, -1.0f, 0.0f), forward));
   if (side.x == 0.0f && side.y == 0.0f && side.z == 0.0f)
-    side = Vec3(1.0f, 0.0f, 0.0f);  // looking straight up or down
+    side = Vec3(1.0f, 0.0f, 0.0f); // looking straight up or down
   Vec3 upward = Normalized(Cross(forward, side));
   return Quat::FromMatrix(Matrix4::FromRows(forward, side, upward));
 }

@@ -36,12 +36,12 @@ public:
   // up is then (0, 0, -1) looking up and (0, 0, 1) looking down.
   static Quat KeyOrientation(const Vec3& place);
 
-  Vec3 position;      // eye point
-  Vec3 look;          // unit view direction
-  Vec3 up;            // unit up vector of the view
-  Keyframe keys[3];   // just passed, being approached, the one after
-  float segmentTime;  // progress from keys[0] to keys[1], normally in [0, 1)
-  Quat orientation;   // current interpolated orientation, normalised
+  Vec3 position;     // eye point
+  Vec3 look;         // unit view direction
+  Vec3 up;           // unit up vector of the view
+  Keyframe keys[3];  // just passed, being approached, the one after
+  float segmentTime; // progress from keys[0] to keys[1], normally in [0, 1)
+  Quat orientation;  // current interpolated orientation, normalised
 };
 
 // The one camera of the process.

@@ -3,14 +3,11 @@
 namespace {
 // The single-precision values the preparation uses.
 constexpr float OneThird = 1.0f / 3.0f;
-}
+} // namespace
 
 Keyframe::Keyframe()
-    : position(0.0f, 0.0f, 0.0f),
-      gradient(0.0f, 0.0f, 0.0f),
-      orientation(0.0f, 0.0f, 0.0f, 0.0f),
-      orientationIn(0.0f, 1.0f, 0.0f, 1.0f),
-      orientationOut(0.0f, 1.0f, 0.0f, 1.0f) {}
+    : position(0.0f, 0.0f, 0.0f), gradient(0.0f, 0.0f, 0.0f), orientation(0.0f, 0.0f, 0.0f, 0.0f),
+      orientationIn(0.0f, 1.0f, 0.0f, 1.0f), orientationOut(0.0f, 1.0f, 0.0f, 1.0f) {}
 
 void Keyframe::PrepareStart(const Keyframe& next) {
   orientationOut = Slerp(orientation, next.orientation, OneThird);
@@ -31,7 +28,8 @@ void Keyframe::PrepareInner(const Keyframe& prev, const Keyframe& next) {
   orientationOut = Slerp(orientation, c, 1.0f);
 }
 
-void EvaluateSegment(const Keyframe& k0, const Keyframe& k1, float s, Vec3& place, Quat& orientation) {
+void EvaluateSegment(const Keyframe& k0, const Keyframe& k1, float s, Vec3& place,
+                     Quat& orientation) {
   place = Hermite(k0.position, k1.position, k0.gradient, k1.gradient, s);
   orientation = QuatBezier(k0.orientation, k1.orientation, k0.orientationOut, k1.orientationIn, s);
   orientation.Normalize();

@@ -21,13 +21,14 @@ public:
   // orientationOut from the two neighbours.
   void PrepareInner(const Keyframe& prev, const Keyframe& next);
 
-  Vec3 position;        // (0, 0, 0)
-  Vec3 gradient;        // (0, 0, 0); tangent per whole segment, not per second
-  Quat orientation;     // (0, 0, 0, 0)
-  Quat orientationIn;   // (0, 1, 0, 1); control towards the previous key
-  Quat orientationOut;  // (0, 1, 0, 1); control towards the next key
+  Vec3 position;       // (0, 0, 0)
+  Vec3 gradient;       // (0, 0, 0); tangent per whole segment, not per second
+  Quat orientation;    // (0, 0, 0, 0)
+  Quat orientationIn;  // (0, 1, 0, 1); control towards the previous key
+  Quat orientationOut; // (0, 1, 0, 1); control towards the next key
 };
 
 // The pose at parameter s between k0 (s = 0) and k1 (s = 1): the Hermite
 // place and the normalised Bezier orientation. s > 1 extrapolates.
-void EvaluateSegment(const Keyframe& k0, const Keyframe& k1, float s, Vec3& place, Quat& orientation);
+void EvaluateSegment(const Keyframe& k0, const Keyframe& k1, float s, Vec3& place,
+                     Quat& orientation);

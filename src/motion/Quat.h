@@ -31,7 +31,9 @@ public:
 };
 
 // Four-component dot product.
-inline float Dot(const Quat& a, const Quat& b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
+inline float Dot(const Quat& a, const Quat& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w;
+}
 
 // Spherical interpolation from `from` (t = 0) to `to` (t = 1) along the
 // shorter arc (`to` is negated when the dot product is negative); linear
