@@ -1,0 +1,63 @@
+// Constants and small helpers of the RAR 1.5 - 2.x archive format, shared by
+// the reader (RarReader), the writer (RarWriter) and the tool.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace rar {
+
+// "Rar!" 0x1a 0x07 0x00: the marker block that opens every archive.
+constexpr uint8_t Marker[7] = {0x52, 0x61, 0x72, 0x21, 0x1a, 0x07, 0x00};
+constexpr size_t MarkerSize = 7;
+
+// Block types.
+constexpr uint8_t BlockMarker = 0x72;
+constexpr uint8_t BlockArchive = 0x73;
+constexpr uint8_t BlockFile = 0x74;
+constexpr uint8_t BlockEnd = 0x7b;
+
+// Flags of every block: an ADD_SIZE field follows the 7-byte base header.
+constexpr uint16_t FlagLongBlock = 0x8000;
+
+// Archive header flags.
+constexpr uint16_t ArcVolume = 0x0001;
+constexpr uint16_t ArcComment = 0x0002;
+constexpr uint16_t ArcSolid = 0x0008;
+constexpr uint16_t ArcEncryptedHeaders = 0x0080;
+
+// File header flags.
+constexpr uint16_t FileSplitBefore = 0x0001;
+constexpr uint16_t FileSplitAfter = 0x0002;
+constexpr uint16_t FileEncrypted = 0x0004;
+constexpr uint16_t FileComment = 0x0008;
+constexpr uint16_t FileSolid = 0x0010;
+constexpr uint16_t FileDictMask = 0x00e0; // bits 5-7: 64 KB << n; 7 = directory
+constexpr uint16_t FileDirectory = 0x00e0;
+constexpr uint16_t FileLarge = 0x0100;   // HIGH_PACK_SIZE and HIGH_UNP_SIZE follow
+constexpr uint16_t FileUnicode = 0x0200; // name: plain part, NUL, encoded Unicode
+constexpr uint16_t FileSalt = 0x0400;
+constexpr uint16_t FileExtTime = 0x1000;
+
+// Methods.
+constexpr uint8_t MethodStore = 0x30;
+constexpr uint8_t MethodFastest = 0x31;
+constexpr uint8_t MethodNormal = 0x33;
+constexpr uint8_t MethodBest = 0x35;
+
+// Sizes of the fixed parts.
+constexpr size_t BaseHeaderSize = 7;
+constexpr size_t ArchiveHeaderSize = 13;
+constexpr size_t FileHeaderFixedSize = 32; // up to and including FILE_ATTR
+
+// The largest member the reader unpacks.
+constexpr uint32_t MaxUnpackedSize = 256u * 1024u * 1024u;
+
+inline uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint32_t Get32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// zlib's crc32 of a byte range (any length, including 0).
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
+
+} // namespace rar
