@@ -137,6 +137,13 @@ void RingPair(int i, RingCorner& inner, RingCorner& outer) {
   outer = {u, 1.0f, 1.0f * c, 1.0f * s, 0.0f};
 }
 
+uint32_t CompileDatMesh(const DatMesh& mesh) {
+  uint32_t displayList = glGenLists(1);
+  if (displayList)
+    CompileMesh(displayList, mesh, CornerAlpha::None);
+  return displayList;
+}
+
 uint32_t LoadDatMesh(const char* member, bool roughen) {
   ArchiveFile file;
   file.Open(member);

@@ -62,6 +62,11 @@ struct DatMesh {
 // origin by up to 2.6 degrees (random direction, then one more draw).
 void ReadDatMesh(ArchiveFile& file, bool roughen, DatMesh& mesh);
 
+// Compiles the mesh into a new display list (one GL_TRIANGLES primitive,
+// corners with normal, texture coordinate and vertex; triangles whose indices
+// fall outside the arrays are left out); 0 when OpenGL gives no list name.
+uint32_t CompileDatMesh(const DatMesh& mesh);
+
 // Per-corner alpha of the atmosphere and scatter lists for a vertex x.
 inline float AtmosphereAlpha(float x) { return 3.0f * x * x - 0.6f; }
 inline float ScatterAlpha(float x) { return 1.6f * x + 1.6f; }
