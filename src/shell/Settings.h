@@ -24,7 +24,14 @@ struct SettingsRecord {
 
 extern SettingsRecord Settings;
 
-// Fills Settings from the store; values missing there get their defaults.
+// The store's key under the current user.
+constexpr const char* SettingsKeyName = "Software\\Corvane\\Nimbrel";
+
+// Fills Settings from the store (creating the key when absent). A value
+// missing there gets its default: EnableMusic 1, ShowClock 1, ShowFPS 0,
+// VSync 0, UseDesktop 1, MouseExit 0, DefGamma 1, TimeFormat 0, Speed 25,
+// Volume 100, Gamma 50, Width/Height/Depth the current desktop mode, Path
+// empty. DefGamma forces Gamma to 50.
 void LoadSettings();
 // Writes every value but Path back to the store.
 void SaveSettings();

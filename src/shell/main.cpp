@@ -1,1 +1,4 @@
-int main() { return 0; }
+// The program's entry point: the screensaver switches /s, /p N and /c[:N].
+#include "shell/SaverApp.h"
+
+int main(int argc, char** argv) { return SaverMain(argc, argv); }
