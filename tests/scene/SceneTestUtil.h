@@ -88,3 +88,40 @@ private:
   ArchiveFile& holder;
   std::vector<uint8_t> buffer;
 };
+
+#include <cmath>
+
+#include "scene/GeometryStore.h"
+
+// A unit sphere of slices x stacks quads (two triangles each), outward
+// facing and counter-clockwise seen from outside, with unit normals.
+inline DatMesh UnitSphereMesh(int slices = 24, int stacks = 12) {
+  DatMesh mesh;
+  const float pi = 3.14159265f;
+  for (int j = 0; j <= stacks; ++j) {
+    float phi = pi * j / stacks; // from the +y pole down
+    for (int i = 0; i <= slices; ++i) {
+      float theta = 2.0f * pi * i / slices;
+      mesh.vertices.insert(mesh.vertices.end(), {std::sin(phi) * std::cos(theta), std::cos(phi),
+                                                 -std::sin(phi) * std::sin(theta)});
+      mesh.texCoords.insert(mesh.texCoords.end(), {float(i) / slices, 1.0f - float(j) / stacks});
+    }
+  }
+  auto index = [&](int i, int j) { return uint32_t(j * (slices + 1) + i); };
+  auto corner = [&](uint32_t v) {
+    mesh.cornerVertex.push_back(v);
+    mesh.cornerTexCoord.push_back(v);
+    mesh.normals.insert(mesh.normals.end(),
+                        {mesh.vertices[3 * v], mesh.vertices[3 * v + 1], mesh.vertices[3 * v + 2]});
+  };
+  for (int j = 0; j < stacks; ++j)
+    for (int i = 0; i < slices; ++i) {
+      uint32_t a = index(i, j), b = index(i, j + 1), c = index(i + 1, j + 1), d = index(i + 1, j);
+      corner(a), corner(b), corner(c);
+      corner(a), corner(c), corner(d);
+    }
+  mesh.vertexCount = uint32_t(mesh.vertices.size() / 3);
+  mesh.texCoordCount = uint32_t(mesh.texCoords.size() / 2);
+  mesh.triangleCount = uint32_t(mesh.cornerVertex.size() / 3);
+  return mesh;
+}
