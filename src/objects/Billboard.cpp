@@ -24,7 +24,7 @@ void ReadBillboardBlock(ObjectList& list) {
   BlockLines block(ObjectFileHolder);
   char line[ArchiveFile::LineBufferSize];
   if (!block.FindBegin(line))
-    return;  // the member ended before the block began: no object
+    return; // the member ended before the block began: no object
   BillboardObject* b = new BillboardObject();
   char word[ArchiveFile::LineBufferSize];
   // Values that do not parse leave the fields they would have set as they are.
@@ -40,7 +40,8 @@ void ReadBillboardBlock(ObjectList& list) {
       sscanf(line, "tiling %f", &b->tiling);
     if (LineBegins(line, "parent")) {
       // A name that matches no earlier object of the list leaves no parent.
-      if (sscanf(line, "parent %127s V(%f %f %f)", word, &b->anchor.x, &b->anchor.y, &b->anchor.z) >= 1)
+      if (sscanf(line, "parent %127s V(%f %f %f)", word, &b->anchor.x, &b->anchor.y,
+                 &b->anchor.z) >= 1)
         b->parentObject = list.FindByName(word);
     }
     if (LineBegins(line, "FOV"))
@@ -61,7 +62,8 @@ void ReadBillboardBlock(ObjectList& list) {
     }
     if (LineBegins(line, "oreol")) {
       b->oreol = true;
-      sscanf(line, "oreol V(%f %f %f) %f", &b->anchor.x, &b->anchor.y, &b->anchor.z, &b->oreolRadius);
+      sscanf(line, "oreol V(%f %f %f) %f", &b->anchor.x, &b->anchor.y, &b->anchor.z,
+             &b->oreolRadius);
     }
     if (LineBegins(line, "flash")) {
       b->flash = true;
@@ -74,7 +76,7 @@ void ReadBillboardBlock(ObjectList& list) {
     if (LineBegins(line, "up")) {
       Vec3 v = b->quadUp;
       sscanf(line, "up V(%f %f %f)", &v.x, &v.y, &v.z);
-      b->quadUp = Normalized(v);  // a zero vector stays zero: nothing is drawn
+      b->quadUp = Normalized(v); // a zero vector stays zero: nothing is drawn
     }
     if (LineBegins(line, "right")) {
       Vec3 v = b->quadRight;

@@ -24,22 +24,22 @@ public:
   // phase still in its dark part).
   bool HiddenByBlink() const { return flash && flashTimer < flashDark; }
 
-  float size = 5.0f;       // half the height of the rectangle
-  float alpha = 1.0f;      // alpha of the vertex colour
-  float tiling = 1.0f;     // texture repeats across each side
-  float angle = 0.0f;      // spin angle in the rectangle's plane, degrees
-  float spinSpeed = 0.0f;  // degrees per second
-  float fov = 0.1f;        // near-plane half height of the background frustum
-  float xy = 1.0f;         // width-to-height ratio
+  float size = 5.0f;      // half the height of the rectangle
+  float alpha = 1.0f;     // alpha of the vertex colour
+  float tiling = 1.0f;    // texture repeats across each side
+  float angle = 0.0f;     // spin angle in the rectangle's plane, degrees
+  float spinSpeed = 0.0f; // degrees per second
+  float fov = 0.1f;       // near-plane half height of the background frustum
+  float xy = 1.0f;        // width-to-height ratio
   float oreolRadius = 1.0f;
   Vec3 quadUp{0.0f, 1.0f, 0.0f};
   Vec3 quadRight{1.0f, 0.0f, 0.0f};
-  Vec3 anchor{0.0f, 0.0f, 0.0f};  // parent offset, viewer offset or halo centre
-  Vec3 tint{1.0f, 1.0f, 1.0f};    // vertex colour, used only with a parent
+  Vec3 anchor{0.0f, 0.0f, 0.0f}; // parent offset, viewer offset or halo centre
+  Vec3 tint{1.0f, 1.0f, 1.0f};   // vertex colour, used only with a parent
   float flashTimer = 0.0f;
   float flashDark = 0.0f;
   float flashLit = 0.0f;
-  SceneObject* parentObject = nullptr;  // not owned
+  SceneObject* parentObject = nullptr; // not owned
   bool env = false;
   bool orientOff = false;
   bool flash = false;

@@ -26,7 +26,7 @@ void Corners(float h, const Vec3& a, const Vec3& b, Vec3 c[4]) {
   c[3] = h * (a + b);
 }
 const float TexCoords[4][2] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
-}  // namespace
+} // namespace
 
 void DrawSprite(float h, const Vec3& a, const Vec3& b) {
   Vec3 c[4];
@@ -57,4 +57,4 @@ void ResetTextureMatrix() {
   glMatrixMode(GL_MODELVIEW);
 }
 
-}  // namespace drawhelpers
+} // namespace drawhelpers

@@ -10,10 +10,14 @@ namespace drawhelpers {
 // background frustums of billboards and flares.
 constexpr float FrustumAspect = 1.3333334f;
 
-inline bool IsFinite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+inline bool IsFinite(const Vec3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // A vector that can serve as a direction: finite and not of length 0.
-inline bool IsDirection(const Vec3& v) { return IsFinite(v) && (v.x != 0.0f || v.y != 0.0f || v.z != 0.0f); }
+inline bool IsDirection(const Vec3& v) {
+  return IsFinite(v) && (v.x != 0.0f || v.y != 0.0f || v.z != 0.0f);
+}
 
 // Pushes the projection matrix and replaces it by the background frustum
 // (near plane half height fov, near 1, far 1000); the modelview matrix is
@@ -33,4 +37,4 @@ void DrawSprite(float h, const Vec3& a, const Vec3& b, const Vec3& normal);
 // afterwards.
 void ResetTextureMatrix();
 
-}  // namespace drawhelpers
+} // namespace drawhelpers

@@ -21,7 +21,7 @@ void ReadFlameBlock(ObjectList& list) {
   BlockLines block(ObjectFileHolder);
   char line[ArchiveFile::LineBufferSize];
   if (!block.FindBegin(line))
-    return;  // the member ended before the block began: no object
+    return; // the member ended before the block began: no object
   FlameObject* f = new FlameObject();
   char word[ArchiveFile::LineBufferSize];
   // Values that do not parse leave the fields they would have set as they are.

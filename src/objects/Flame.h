@@ -20,11 +20,11 @@ public:
   Vec3 RingPoint(int i) const;
 
   Vec3 center{0.0f, 0.0f, 0.0f};
-  float radius = 0.8f;     // semi-axis along z; along x it is radius * ell
-  float ell = 1.0f;        // stretch along x
-  float slope = 0.0f;      // height gained per unit of x
-  float bandWidth = 0.2f;  // reach of each colour band
+  float radius = 0.8f;    // semi-axis along z; along x it is radius * ell
+  float ell = 1.0f;       // stretch along x
+  float slope = 0.0f;     // height gained per unit of x
+  float bandWidth = 0.2f; // reach of each colour band
   Vec3 colorFrom{1.0f, 1.0f, 0.0f};
   Vec3 colorTo{0.0f, 0.0f, 1.0f};
-  SceneObject* parent = nullptr;  // stored only; not owned
+  SceneObject* parent = nullptr; // stored only; not owned
 };

@@ -32,10 +32,10 @@ struct LensElement {
   int slot;
 };
 const LensElement Elements[23] = {
-    {-0.08f, 1.0f, 1}, {0.21f, 0.1f, 1}, {0.32f, 0.5f, 1},  {0.7f, 0.1f, 1},   {0.85f, 0.8f, 1},
-    {0.89f, 0.12f, 1}, {1.21f, 0.5f, 1}, {1.39f, 0.2f, 1},  {1.44f, 0.4f, 1},  {1.8f, 1.3f, 1},
-    {-0.3f, 0.5f, 1},  {0.6f, 0.2f, 1},  {0.4f, 0.4f, 1},   {0.75f, 0.3f, 1},  {0.8f, 0.1f, 1},
-    {0.49f, 0.42f, 1}, {1.11f, 0.1f, 1}, {1.9f, 0.05f, 1},  {0.44f, 0.6f, 1},  {0.83f, 0.9f, 1},
+    {-0.08f, 1.0f, 1}, {0.21f, 0.1f, 1}, {0.32f, 0.5f, 1}, {0.7f, 0.1f, 1},  {0.85f, 0.8f, 1},
+    {0.89f, 0.12f, 1}, {1.21f, 0.5f, 1}, {1.39f, 0.2f, 1}, {1.44f, 0.4f, 1}, {1.8f, 1.3f, 1},
+    {-0.3f, 0.5f, 1},  {0.6f, 0.2f, 1},  {0.4f, 0.4f, 1},  {0.75f, 0.3f, 1}, {0.8f, 0.1f, 1},
+    {0.49f, 0.42f, 1}, {1.11f, 0.1f, 1}, {1.9f, 0.05f, 1}, {0.44f, 0.6f, 1}, {0.83f, 0.9f, 1},
     {-0.13f, 0.5f, 0}, {0.16f, 0.2f, 0}, {0.55f, 0.4f, 0},
 };
 
@@ -53,8 +53,8 @@ void DrawQuad(float hw, float hh) {
   glEnd();
 }
 
-void DrawStreak(const Vec3& at, float sx, float sy, float r, float g, float b, float a, const Vec3& q,
-                const Vec3& rr) {
+void DrawStreak(const Vec3& at, float sx, float sy, float r, float g, float b, float a,
+                const Vec3& q, const Vec3& rr) {
   glLoadIdentity();
   glTranslatef(at.x, at.y, 0.0f);
   glScalef(sx, sy, 1.0f);
@@ -62,7 +62,7 @@ void DrawStreak(const Vec3& at, float sx, float sy, float r, float g, float b, f
   DrawSprite(1.0f, q, rr);
 }
 
-}  // namespace
+} // namespace
 
 FlareObject::FlareObject() = default;
 FlareObject::~FlareObject() = default;
@@ -71,7 +71,7 @@ void ReadFlareBlock(ObjectList& list) {
   BlockLines block(ObjectFileHolder);
   char line[ArchiveFile::LineBufferSize];
   if (!block.FindBegin(line))
-    return;  // the member ended before the block began: no object
+    return; // the member ended before the block began: no object
   FlareObject* f = new FlareObject();
   char word[ArchiveFile::LineBufferSize];
   // The four lines after "lenseffect" are read straight from the holder, so
@@ -94,7 +94,8 @@ void ReadFlareBlock(ObjectList& list) {
     }
     if (LineBegins(line, "parent")) {
       // A name that matches no earlier object of the list leaves no parent.
-      if (sscanf(line, "parent %127s V(%f %f %f)", word, &f->anchor.x, &f->anchor.y, &f->anchor.z) >= 1)
+      if (sscanf(line, "parent %127s V(%f %f %f)", word, &f->anchor.x, &f->anchor.y,
+                 &f->anchor.z) >= 1)
         f->parentObject = list.FindByName(word);
     }
     if (LineBegins(line, "FOV"))
@@ -183,7 +184,8 @@ void FlareObject::Render(const Camera& camera) {
   }
   if (parentObject) {
     const SceneObject& p = *parentObject;
-    position = p.position + anchor.x * p.right + anchor.y * Cross(p.right, p.look) + anchor.z * p.look;
+    position =
+        p.position + anchor.x * p.right + anchor.y * Cross(p.right, p.look) + anchor.z * p.look;
   }
   glMatrixMode(GL_MODELVIEW);
 
@@ -194,8 +196,8 @@ void FlareObject::Render(const Camera& camera) {
   glGetDoublev(GL_PROJECTION_MATRIX, projection);
   glGetIntegerv(GL_VIEWPORT, viewport);
   GLdouble wx = 0.0, wy = 0.0, wz = 0.0;
-  bool projected = gluProject(position.x, position.y, position.z, modelview, projection, viewport, &wx, &wy,
-                              &wz) == GL_TRUE;
+  bool projected = gluProject(position.x, position.y, position.z, modelview, projection, viewport,
+                              &wx, &wy, &wz) == GL_TRUE;
   if (env)
     wz = 1.0;
   Vec3 toFlare = env ? anchor : position - camera.position;
@@ -205,16 +207,19 @@ void FlareObject::Render(const Camera& camera) {
   // Occlusion test: one depth value at the projected centre. A centre outside
   // the window counts as hidden.
   bool inside = projected && std::isfinite(wx) && std::isfinite(wy) && wx >= viewport[0] &&
-                wx < viewport[0] + viewport[2] && wy >= viewport[1] && wy < viewport[1] + viewport[3];
+                wx < viewport[0] + viewport[2] && wy >= viewport[1] &&
+                wy < viewport[1] + viewport[3];
   unoccluded = false;
   if (inside) {
     GLfloat depthValue = 0.0f;
-    glReadPixels(static_cast<GLint>(wx), static_cast<GLint>(wy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depthValue);
+    glReadPixels(static_cast<GLint>(wx), static_cast<GLint>(wy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 &depthValue);
     unoccluded = depthValue >= wz;
   }
 
   if (fade > 0.0f && std::isfinite(wx) && std::isfinite(wy)) {
-    const Vec3 centre(static_cast<float>(Settings.Width / 2), static_cast<float>(Settings.Height / 2), 0.0f);
+    const Vec3 centre(static_cast<float>(Settings.Width / 2),
+                      static_cast<float>(Settings.Height / 2), 0.0f);
     const Vec3 flare(static_cast<float>(wx), static_cast<float>(wy), 0.0f);
 
     // The glow.

@@ -17,7 +17,7 @@ void ReadMeshBlock(ObjectList& list) {
   BlockLines block(ObjectFileHolder);
   char line[ArchiveFile::LineBufferSize];
   if (!block.FindBegin(line))
-    return;  // the member ended before the block began: no object
+    return; // the member ended before the block began: no object
   MeshObject* m = new MeshObject();
   ReadBlockName(line, m->name, sizeof m->name);
   m->displayList = GeometryStore.geometryList;
@@ -43,13 +43,13 @@ void ReadMeshBlock(ObjectList& list) {
       // below then look at the last of them.
       more = ObjectFileHolder.ReadLine(line);
       m->metal = LineBegins(line, "\tmetal");
-      more = ObjectFileHolder.ReadLine(line);  // "\tchrome" for chrome: no effect
+      more = ObjectFileHolder.ReadLine(line); // "\tchrome" for chrome: no effect
       more = ObjectFileHolder.ReadLine(line);
       if (LineBegins(line, "\tmap1") && ReadWordAfter(line, "\tmap1", word, sizeof word)) {
         m->SetTexture(word);
         m->hasTexture = true;
       }
-      more = ObjectFileHolder.ReadLine(line);  // "\tmap2 <name>": no effect
+      more = ObjectFileHolder.ReadLine(line); // "\tmap2 <name>": no effect
     }
     if (LineBegins(line, "scale"))
       sscanf(line, "scale %f", &m->scale);

@@ -20,12 +20,12 @@ public:
   // Nothing moves.
   void Update(double elapsed) override;
 
-  uint32_t displayList = 0;  // the block reader takes the geometry slot
+  uint32_t displayList = 0; // the block reader takes the geometry slot
   Vec3 orientAxis{0.0f, 1.0f, 0.0f};
-  float orientAngle = 0.0f;  // degrees
+  float orientAngle = 0.0f; // degrees
   float scale = 1.0f;
-  bool metal = false;     // specular highlight with light 0
-  bool additive = false;  // texture added to the colour (GL_ADD)
-  bool unlit = false;     // drawn without lighting
-  bool blend = false;     // alpha-blended, alpha = color.x
+  bool metal = false;    // specular highlight with light 0
+  bool additive = false; // texture added to the colour (GL_ADD)
+  bool unlit = false;    // drawn without lighting
+  bool blend = false;    // alpha-blended, alpha = color.x
 };

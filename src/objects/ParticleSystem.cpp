@@ -19,9 +19,11 @@ namespace {
 // One Rand() value scaled into [0, 1].
 float Unit() { return static_cast<float>(Rand()) / 32767.0f; }
 const Vec3 YAxis(0.0f, 1.0f, 0.0f);
-}  // namespace
+} // namespace
 
-ParticleSystemObject::ParticleSystemObject() { phase = 360.0f * static_cast<float>(Rand()) / 32767.0f; }
+ParticleSystemObject::ParticleSystemObject() {
+  phase = 360.0f * static_cast<float>(Rand()) / 32767.0f;
+}
 
 ParticleSystemObject::~ParticleSystemObject() = default;
 
@@ -45,7 +47,7 @@ void ReadParticleSystemBlock(ObjectList& list) {
   BlockLines block(ObjectFileHolder);
   char line[ArchiveFile::LineBufferSize];
   if (!block.FindBegin(line))
-    return;  // the member ended before the block began: no object
+    return; // the member ended before the block began: no object
   ParticleSystemObject* ps = new ParticleSystemObject();
   char word[ArchiveFile::LineBufferSize];
   // Values that do not parse leave the fields they would have set as they are.
@@ -243,7 +245,8 @@ void ParticleSystemObject::Render(const Camera& camera) {
 
       float k = phase / 0.1f;
       glColor4f(1.0f, 1.0f, 1.0f,
-                0.2f + 0.4f * Unit() - 0.2f * static_cast<float>(std::abs(pulse)) / static_cast<float>(n));
+                0.2f + 0.4f * Unit() -
+                    0.2f * static_cast<float>(std::abs(pulse)) / static_cast<float>(n));
       float flashSize = 2000.0f + 1000.0f * Unit();
       ApplyPosition();
       glDepthMask(GL_FALSE);
