@@ -2,11 +2,42 @@
 #pragma once
 #include <cstdint>
 
-struct SaverApp;  // src/shell/
+#include "ui/Dialog.h"
+
+struct SaverApp; // src/shell/
 
 namespace ui {
-class Dialog;
-}
+// Control ids of template 101.
+enum ConfigControlId : int {
+  IDC_MODE_LIST = 1000,
+  IDC_USE_DESKTOP = 1001,
+  IDC_ENABLE_MUSIC = 1003,
+  IDC_SHOW_TIME = 1004,
+  IDC_RESTORE_DEFAULTS = 1006,
+  IDC_VISIT = 1007,
+  IDC_ABOUT = 1008,
+  IDC_MOUSE_EXIT = 1011,
+  IDC_VOLUME_LABEL = 1017,
+  IDC_VOLUME = 1026,
+  IDC_SHOW_FPS = 1027,
+  IDC_VSYNC = 1028,
+  IDC_BRIGHTNESS = 1029,
+  IDC_BRIGHTNESS_LABEL = 1030,
+  IDC_DEFAULT_GAMMA = 1032,
+  IDC_PRODUCTS = 1035,
+  IDC_24_HOURS = 1049,
+  IDC_12_HOURS = 1054,
+  IDC_SPEED = 1057,
+};
+
+extern const DialogTemplate ConfigTemplate;
+// The home page "Visit..." opens, and the line that invites the user there.
+extern const char* const HomePageAddress;
+extern const char* const ProductsLine;
+
+// The dialog owned by the X11 window owner (0: none); what RunConfigure runs.
+void RunConfigureDialog(unsigned long owner);
+} // namespace ui
 
 // Shows dialog 101 modally, owned by the /c:N window (none when 0); edits the
 // global Settings and saves them on OK. Returns when the dialog closes.
