@@ -231,9 +231,9 @@ void RunFrameLoop() {
   }
 }
 
-namespace {
+float ComputeSpeedFactor(uint32_t speed) { return static_cast<float>(speed) / 50.0f + 0.5f; }
 
-void Shutdown(SaverApp& app) {
+void ShutdownSaver(SaverApp& app) {
   if (Settings.EnableMusic) {
     AudioStop();
     AudioFree();
@@ -258,8 +258,6 @@ void Shutdown(SaverApp& app) {
       PlatformMinimizeWindow(app.monitors[i].window);
   UnregisterSaverClasses();
 }
-
-} // namespace
 
 void RunSaver(SaverApp& app) {
   CurrentWorld = nullptr;
@@ -300,7 +298,7 @@ void RunSaver(SaverApp& app) {
   FrameTimer.Stamp();
   SRand(static_cast<uint32_t>(FrameTimer.stamp));
   FpsTimer.Stamp();
-  SpeedFactor = static_cast<float>(Settings.Speed) / 50.0f + 0.5f;
+  SpeedFactor = ComputeSpeedFactor(Settings.Speed);
   CurrentWorld = FindWorld(Worlds, "world");
   if (!CurrentWorld)
     fprintf(stderr, "nimbrel: no world named \"world\" in worlds.txt; showing black frames\n");
@@ -308,5 +306,5 @@ void RunSaver(SaverApp& app) {
   MainCamera.Start();
 
   RunFrameLoop();
-  Shutdown(app);
+  ShutdownSaver(app);
 }

@@ -49,6 +49,12 @@ extern uint64_t FrameLoopLimit;
 
 // The full-screen saver mode, start to shutdown.
 void RunSaver(SaverApp& app);
+// What RunSaver does after the frame loop: music off, the gamma ramp and the
+// display mode back as they were, lists emptied, context deleted, cursor
+// shown, windows minimised, classes unregistered.
+void ShutdownSaver(SaverApp& app);
+// Camera time scale of a Speed setting: Speed / 50 + 0.5.
+float ComputeSpeedFactor(uint32_t speed);
 // Procedure of the "MyWindow" class.
 LResult SaverWindowProc(WindowHandle window, unsigned message, WParam wParam, LParam lParam);
 // Draws one frame into the back buffer (no presentation).
