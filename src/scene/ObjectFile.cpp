@@ -3,24 +3,15 @@
 #include "objects/ObjectKinds.h"
 #include "objects/Sphere.h"
 #include "resources/ArchiveFile.h"
+#include "resources/TextureCatalogue.h"
 #include "scene/GeometryStore.h"
 #include "scene/ObjectList.h"
 #include "scene/SceneObject.h"
-#if __has_include("ui/LoadingScreen.h")
-#include "ui/LoadingScreen.h"
-#define NIMBREL_DEFAULT_PROGRESS SendLoadProgress
-#else
-#define NIMBREL_DEFAULT_PROGRESS nullptr
-#endif
 
 ArchiveFile ObjectFileHolder;
 
-void (*ObjectFileProgress)() = NIMBREL_DEFAULT_PROGRESS;
-
-static void ReportProgress() {
-  if (ObjectFileProgress)
-    ObjectFileProgress();
-}
+// The loading screen's progress report (a no-op until the saver sets its sink).
+static void ReportProgress() { SendLoadProgress(); }
 
 bool BlockLines::FindBegin(char* line) {
   for (;;) {

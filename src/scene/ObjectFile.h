@@ -8,14 +8,10 @@ class ArchiveFile;
 class ObjectList;
 
 // Reads the member (for example "planets.txt") and appends its objects to
-// list. A progress report goes out after every object and "geometry" line.
+// list. After every object and every "geometry" line it calls
+// SendLoadProgress(), which redraws the loading screen in the saver.
 // Reading stops at "ENDWORLD" or at the end of the member.
 void LoadObjectFile(ObjectList& list, const char* member);
-
-// Called after every object or geometry entry of an object file; by default
-// it sends the loading-progress message to the saver window. Tests and tools
-// may replace it (null: no report).
-extern void (*ObjectFileProgress)();
 
 // The lines of one object block, read from a holder. Typical block reader:
 //

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "resources/TextureCatalogue.h"
+
 SceneObject::SceneObject() = default;
 SceneObject::~SceneObject() = default;
 
@@ -13,8 +15,8 @@ void SceneObject::ApplyPosition() const { glTranslatef(position.x, position.y, p
 void SceneObject::SetTexture(const char* textureName) {
   size_t n = strlen(textureName);
   tga = n >= 3 && strcmp(textureName + n - 3, "tga") == 0;
-  // The catalogue lookup joins here when the texture catalogue lands.
-  (void)textureName;
+  if (const TextureEntry* entry = Textures.Find(textureName))
+    texture = entry->textureName;
 }
 
 bool LineBegins(const char* line, const char* keyword) {

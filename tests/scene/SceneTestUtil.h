@@ -125,3 +125,20 @@ inline DatMesh UnitSphereMesh(int slices = 24, int stacks = 12) {
   mesh.triangleCount = uint32_t(mesh.cornerVertex.size() / 3);
   return mesh;
 }
+
+// The .dat bytes of a mesh.
+inline std::string DatBytes(const DatMesh& mesh) {
+  DatWriter w;
+  w.U32(mesh.vertexCount).U32(mesh.triangleCount).U32(mesh.texCoordCount);
+  for (float v : mesh.vertices)
+    w.F32(v);
+  for (uint32_t i : mesh.cornerVertex)
+    w.U32(i);
+  for (uint32_t i : mesh.cornerTexCoord)
+    w.U32(i);
+  for (float v : mesh.texCoords)
+    w.F32(v);
+  for (float v : mesh.normals)
+    w.F32(v);
+  return w.bytes;
+}
