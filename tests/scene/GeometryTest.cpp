@@ -2,12 +2,15 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <cmath>
+#include <utility>
 
 #include "platform/Random.h"
 #include "scene/GeometryStore.h"
 #include "scene/SceneTestUtil.h"
 #include "support/GlTestContext.h"
+#include "support/TestArchive.h"
 
 namespace {
 
@@ -195,6 +198,69 @@ TEST(DatMeshGl, CompiledTriangleCoversItsCorner) {
   glCallList(bad);
   EXPECT_EQ(ctx.Pixel(8, 8).r, 0);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Three squares facing the x axis at x = 0, 1 and -1: the shell lists give
+// their corners alpha by x (clamped by OpenGL). The ring lies between radius
+// 0.6 and 1.0 around the z axis.
+TEST(DatMeshGl, ShellListsTakeTheirAlphaFromX) {
+  GlTestContext ctx(90, 30);
+  REQUIRE_GL(ctx);
+  DatWriter w;
+  const float xs[] = {0.0f, 1.0f, -1.0f}, zs[] = {-0.9f, -0.25f, 0.4f};
+  w.U32s({12, 6, 1});
+  for (int q = 0; q < 3; ++q)
+    for (auto [y, dz] : {std::pair{-1.0f, 0.0f}, {-1.0f, 0.5f}, {1.0f, 0.5f}, {1.0f, 0.0f}})
+      w.Floats({xs[q], y, zs[q] + dz});
+  for (uint32_t q = 0; q < 3; ++q)
+    w.U32s({4 * q, 4 * q + 1, 4 * q + 2, 4 * q, 4 * q + 2, 4 * q + 3});
+  for (int i = 0; i < 18; ++i)
+    w.U32(0);
+  w.Floats({0, 0});
+  for (int i = 0; i < 6 * 3; ++i)
+    w.Floats({1, 0, 0});
+  TestArchiveDir dir({{"meshes\\shells.dat", w.bytes}});
+  ASSERT_TRUE(dir.Ok());
+  GeometryStoreRecord saved = GeometryStore;
+  BuildShellLists("meshes/shells.dat");
+  ASSERT_NE(GeometryStore.atmosphereList, 0u);
+  ASSERT_NE(GeometryStore.scatterList, 0u);
+  ASSERT_NE(GeometryStore.ringList, 0u);
+
+  glDisable(GL_LIGHTING);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-1, 1, -1, 1, -2, 2);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glRotatef(90, 0, 1, 0); // z runs to the right
+  auto drawn = [&](uint32_t list) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glCallList(list);
+    return std::array<int, 3>{ctx.Pixel(10, 15).r, ctx.Pixel(45, 15).r, ctx.Pixel(75, 15).r};
+  };
+  // Squares left to right: x = 0, 1, -1.
+  EXPECT_EQ(drawn(GeometryStore.atmosphereList), (std::array<int, 3>{0, 255, 255}));
+  EXPECT_EQ(drawn(GeometryStore.scatterList), (std::array<int, 3>{255, 255, 0}));
+
+  // 45 pixels per unit across, 15 up.
+  glLoadIdentity();
+  glClear(GL_COLOR_BUFFER_BIT);
+  glColor4f(1, 1, 1, 1);
+  glCallList(GeometryStore.ringList);
+  EXPECT_EQ(ctx.Pixel(45, 15).r, 0);        // centre
+  EXPECT_EQ(ctx.Pixel(45 + 18, 15).r, 0);   // radius 0.4, inside the hole
+  EXPECT_EQ(ctx.Pixel(45 + 36, 15).r, 255); // radius 0.8
+  EXPECT_EQ(ctx.Pixel(45 - 36, 15).r, 255);
+  EXPECT_EQ(ctx.Pixel(45, 15 + 12).r, 255);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  GeometryStore = saved;
 }
 
 } // namespace
