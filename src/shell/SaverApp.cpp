@@ -94,9 +94,6 @@ bool SaverApp::StartUp() {
   return true;
 }
 
-// Until the preview window lands, the preview mode shows nothing and returns.
-static void RunPreviewPlaceholder(SaverApp&) {}
-
 void SaverApp::Run() {
   switch (runMode) {
   case RunMode::Saver:
@@ -106,7 +103,7 @@ void SaverApp::Run() {
     RunConfigure(*this);
     break;
   case RunMode::Preview:
-    RunPreviewPlaceholder(*this);
+    RunPreview(*this);
     break;
   }
 }

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The saver headless (SDL's offscreen video driver, dummy audio) on an empty
+# data folder: it starts, shows black frames ("no world" on stderr) and shuts
+# down with exit code 0 on SIGTERM, SIGINT and SIGHUP; the settings file is
+# created on the first run and not otherwise written.
+# Usage: shell_headless.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1
+nimbrel=$build/nimbrel
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy NIMBREL_NO_MESSAGE_BOX=1
+export ASAN_OPTIONS=detect_leaks=0
+export XDG_CONFIG_HOME=$tmp/config
+mkdir -p "$tmp/data"
+passed=0
+failed=0
+ok() { echo "ok: $*"; passed=$((passed + 1)); }
+bad() { echo "FAILED: $*"; failed=$((failed + 1)); }
+
+# Waits up to $2 seconds for file $1 to contain text $3.
+wait_for_text() {
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    grep -q "$3" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# First run without a settings file: the key is created, Path is missing.
+"$nimbrel" /s >"$tmp/out0" 2>"$tmp/err0" &
+pid=$!
+sleep 2
+kill -TERM "$pid"
+wait "$pid"
+rc=$?
+[ "$rc" -eq 0 ] && ok "first run exits 0 on SIGTERM" || bad "first run exit code $rc"
+reg=$tmp/config/Corvane/Nimbrel.reg
+if [ -f "$reg" ] && head -1 "$reg" | grep -qx REGEDIT4; then
+  ok "settings file created on first run"
+else
+  bad "no settings file after the first run"
+fi
+
+printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Corvane\\Nimbrel]\n"Path"="%s"\n"ShowFPS"=dword:00000001\n' \
+  "$tmp/data" >"$reg"
+cp "$reg" "$tmp/reg.before"
+
+for sig in TERM INT HUP; do
+  "$nimbrel" /s >"$tmp/out" 2>"$tmp/err" &
+  pid=$!
+  if wait_for_text "$tmp/err" 60 'no world named'; then
+    ok "SIG$sig run reached the frame loop with black frames"
+  else
+    bad "SIG$sig run: no 'no world' line on stderr"
+    cat "$tmp/err"
+  fi
+  sleep 0.5
+  if kill -0 "$pid" 2>/dev/null; then
+    ok "still running before SIG$sig"
+  else
+    bad "ended before SIG$sig"
+  fi
+  kill -"$sig" "$pid"
+  wait "$pid"
+  rc=$?
+  [ "$rc" -eq 0 ] && ok "exit code 0 on SIG$sig" || bad "exit code $rc on SIG$sig"
+done
+
+cmp -s "$reg" "$tmp/reg.before" && ok "settings file untouched by the saver" ||
+  bad "the saver changed the settings file"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
