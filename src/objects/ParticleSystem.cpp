@@ -28,6 +28,8 @@ ParticleSystemObject::ParticleSystemObject() {
 ParticleSystemObject::~ParticleSystemObject() = default;
 
 void ParticleSystemObject::SetDensity(int n) {
+  if (n > MaxParticles)
+    n = MaxParticles;
   count = n;
   size_t k = n > 0 ? static_cast<size_t>(n) : 0;
   particlePos.assign(k, Vec3(0.0f, 0.0f, 0.0f));

@@ -21,8 +21,13 @@ public:
 
   // Creates n particles scattered on a sphere of radius 250 around position,
   // moving along -z at 1000 units per second, with random ages; timer and
-  // interval become 0. A count of 0 or less leaves no particles.
+  // interval become 0. A count of 0 or less leaves no particles; a count
+  // above MaxParticles is cut to it.
   void SetDensity(int n);
+
+  // The most particles one system holds: scripts are untrusted, and a huge
+  // count would exhaust memory (and overflow the pulse's range 2n).
+  static constexpr int MaxParticles = 100000;
 
   // Draws the sprites. Leaves the bound texture and the current colour
   // changed; everything else returns to the frame's default state.

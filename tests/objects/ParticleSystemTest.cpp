@@ -59,6 +59,12 @@ TEST(ParticleReading, Keywords) {
          EXPECT_EQ(p.particlePos.size(), 0u);
          EXPECT_FALSE(p.Active());
        }},
+      // A count too large to allocate is cut.
+      {"line\ndens 2000000000\n",
+       [](const ParticleSystemObject& p) {
+         EXPECT_EQ(p.count, ParticleSystemObject::MaxParticles);
+         EXPECT_EQ(p.particleLife.size(), size_t(ParticleSystemObject::MaxParticles));
+       }},
       {"dens many\nsize\n",
        [](const ParticleSystemObject& p) {
          EXPECT_EQ(p.count, 0);
