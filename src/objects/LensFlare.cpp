@@ -217,7 +217,7 @@ void FlareObject::Render(const Camera& camera) {
     unoccluded = depthValue >= wz;
   }
 
-  if (fade > 0.0f && std::isfinite(wx) && std::isfinite(wy)) {
+  if (fade > 0.0f && projected && std::isfinite(wx) && std::isfinite(wy)) {
     const Vec3 centre(static_cast<float>(Settings.Width / 2),
                       static_cast<float>(Settings.Height / 2), 0.0f);
     const Vec3 flare(static_cast<float>(wx), static_cast<float>(wy), 0.0f);
