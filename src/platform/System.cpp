@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,6 +26,23 @@ bool DisplayForMessageBox() {
     return false;
   return getenv("DISPLAY") || getenv("WAYLAND_DISPLAY");
 }
+
+bool ProgramOnPath(const char* name) {
+  const char* path = getenv("PATH");
+  std::string dirs = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos)
+      end = dirs.size();
+    std::string candidate = dirs.substr(start, end - start);
+    candidate = (candidate.empty() ? "." : candidate) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0)
+      return true;
+    start = end + 1;
+  }
+  return false;
+}
 } // namespace
 
 int ShowMessageBox(uintptr_t owner, const char* text, const char* caption, uint32_t type) {
@@ -43,6 +61,8 @@ bool OpenWebAddress(const char* url) {
     return false;
   if (openHook)
     return openHook(url);
+  if (!ProgramOnPath("xdg-open"))
+    return false;
   // Double fork so no child is left to reap.
   pid_t pid = fork();
   if (pid < 0)
