@@ -302,12 +302,14 @@ bool ExtractMember(ByteSource& source, const ArchiveInfo& info, size_t index,
     if (!out.empty())
       std::memcpy(out.data(), packed.data(), out.size());
   } else {
-    std::unique_ptr<Unpacker> unpacker(new (std::nothrow) Unpacker());
+    bool solidChain = (target.flags & FileSolid) != 0;
+    std::unique_ptr<Unpacker> unpacker(new (std::nothrow) Unpacker(
+        solidChain ? Unpacker::MaxWindowSize : Unpacker::WindowFor(target.unpackedSize)));
     if (!unpacker)
       return Fail(error, "out of memory");
     // A solid member continues the window of the compressed members before
     // it, back to the last one that started afresh.
-    if (target.flags & FileSolid) {
+    if (solidChain) {
       size_t first = index;
       while (first > 0) {
         const MemberInfo& m = info.members[first - 1];

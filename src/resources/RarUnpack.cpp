@@ -32,9 +32,6 @@ namespace rar {
 
 namespace {
 
-constexpr uint32_t WindowSize = 0x400000;
-constexpr uint32_t WindowMask = WindowSize - 1;
-
 // RAR 2.0 table sizes.
 constexpr int NC20 = 298; // main code
 constexpr int DC20 = 48;  // distances
@@ -144,6 +141,8 @@ struct Unpacker::State {
   // Allocated zeroed on first use (calloc: untouched pages cost nothing).
   std::unique_ptr<uint8_t[], Free> window;
   bool windowFresh = false;
+  uint32_t windowSize = Unpacker::MaxWindowSize;
+  uint32_t windowMask = Unpacker::MaxWindowSize - 1;
   uint32_t winPtr = 0;
 
   // Input.
@@ -222,22 +221,22 @@ struct Unpacker::State {
 
   void PutByte(uint8_t b) {
     window[winPtr] = b;
-    winPtr = (winPtr + 1) & WindowMask;
+    winPtr = (winPtr + 1) & windowMask;
     if (produced < outSize)
       out[produced] = b;
     ++produced;
   }
   void CopyBytes(uint32_t distance, uint32_t length) {
-    uint32_t from = (winPtr - distance) & WindowMask;
+    uint32_t from = (winPtr - distance) & windowMask;
     while (length--) {
       PutByte(window[from]);
-      from = (from + 1) & WindowMask;
+      from = (from + 1) & windowMask;
     }
   }
 
   void ResetCommon() {
     if (!windowFresh)
-      std::memset(window.get(), 0, WindowSize);
+      std::memset(window.get(), 0, windowSize);
     windowFresh = false;
     winPtr = 0;
     std::memset(oldDist, 0, sizeof oldDist);
@@ -905,7 +904,21 @@ bool Unpacker::State::Unpack15(bool solid) {
   return !Overrun();
 }
 
-Unpacker::Unpacker() : state(new State) {}
+Unpacker::Unpacker(uint32_t windowSize) : state(new State) {
+  uint32_t size = 0x10000;
+  while (size < windowSize && size < MaxWindowSize)
+    size <<= 1;
+  state->windowSize = size;
+  state->windowMask = size - 1;
+}
+
+uint32_t Unpacker::WindowFor(uint64_t unpackedSize) {
+  // A match may run a few hundred bytes past the member's end.
+  uint64_t size = 0x10000;
+  while (size < unpackedSize + 0x1000 && size < MaxWindowSize)
+    size <<= 1;
+  return uint32_t(size);
+}
 Unpacker::~Unpacker() = default;
 
 bool Unpacker::Supports(int unpackVersion) {
@@ -918,7 +931,7 @@ bool Unpacker::Unpack(int unpackVersion, const uint8_t* packed, size_t packedSiz
     return false;
   State& s = *state;
   if (!s.window) {
-    s.window.reset(static_cast<uint8_t*>(std::calloc(WindowSize, 1)));
+    s.window.reset(static_cast<uint8_t*>(std::calloc(s.windowSize, 1)));
     if (!s.window)
       return false;
     s.windowFresh = true;

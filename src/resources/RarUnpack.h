@@ -11,7 +11,13 @@ namespace rar {
 
 class Unpacker {
 public:
-  Unpacker();
+  // windowSize: the sliding window, a power of two up to MaxWindowSize. The
+  // largest serves every archive; a smaller one suits a single non-solid
+  // member no larger than it (its matches never reach further back).
+  explicit Unpacker(uint32_t windowSize = MaxWindowSize);
+  static constexpr uint32_t MaxWindowSize = 0x400000;
+  // The window for one non-solid member of this size.
+  static uint32_t WindowFor(uint64_t unpackedSize);
   ~Unpacker();
   Unpacker(const Unpacker&) = delete;
   Unpacker& operator=(const Unpacker&) = delete;
