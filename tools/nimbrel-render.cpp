@@ -20,6 +20,7 @@
 
 #include "motion/Camera.h"
 #include "platform/Random.h"
+#include "resources/ArchiveFile.h"
 #include "resources/TextureCatalogue.h"
 #include "scene/Environment.h"
 #include "scene/GeometryStore.h"
@@ -75,8 +76,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       }
     } else if (a == "--frames") {
       o.frames = strtol(v, &end, 10);
-      if (*end || o.frames < 1) {
-        fprintf(stderr, "nimbrel-render: --frames wants a count of 1 or more, got \"%s\"\n", v);
+      if (*end || o.frames < 1 || o.frames > 100000000) {
+        fprintf(stderr, "nimbrel-render: --frames wants a count from 1 to 100000000, got \"%s\"\n",
+                v);
         return false;
       }
     } else if (a == "--dt") {
@@ -274,6 +276,13 @@ int main(int argc, char** argv) {
   SRand(o.seed);
   SpeedFactor = ComputeSpeedFactor(Settings.Speed);
   CurrentWorld = FindWorld(Worlds, "world");
+  ArchiveFile worldsMember;
+  if (!worldsMember.Open("worlds.txt")) {
+    fprintf(stderr, "nimbrel-render: %s: no worlds.txt in it, or not an archive that can be read\n",
+            archive.c_str());
+    return 1;
+  }
+  worldsMember.Close();
   if (!CurrentWorld) {
     fprintf(stderr, "nimbrel-render: %s: no world named \"world\" in worlds.txt\n",
             archive.c_str());
