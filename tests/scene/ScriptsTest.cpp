@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 #include "objects/Sphere.h"
 #include "resources/TextureCatalogue.h"
@@ -256,6 +257,71 @@ TEST(ScriptWords, BoundedWordAfterAKeyword) {
   EXPECT_TRUE(LineBegins("colorfrom", "color"));
   EXPECT_FALSE(LineBegins("colo", "color"));
   EXPECT_TRUE(LineBegins("anything", ""));
+}
+
+// Keyword soup: every keyword of every script, with missing, overlong and
+// malformed values, no end markers, words longer than any field. Loading
+// must end, stay inside every buffer (the sanitizers watch) and leave every
+// name terminated within its field.
+TEST_F(Scripts, KeywordSoupLoadsWithoutHarm) {
+  GlTestContext ctx(16, 16);
+  REQUIRE_GL(ctx);
+  const char* words[] = {"sphere",   "billboard", "flare",         "mesh",     "flame",
+                         "ps",       "geometry",  "dir",           "ENDWORLD", "begin",
+                         "end",      "radius",    "FOV",           "alpha",    "tiling",
+                         "detiling", "period",    "env",           "geo",      "light",
+                         "specular", "depth",     "wire",          "sys",      "noised",
+                         "uranmoon", "farpos",    "mask",          "list",     "ring",
+                         "moon",     "orbit",     "rnd",           "atmo",     "scatter",
+                         "flash",    "texture",   "rotation",      "orient",   "position",
+                         "color",    "parent",    "world",         "objects",  "system",
+                         "scenedir", "firstpass", "postpass",      "ENV_END",  "WORLD_END",
+                         "V(",       ")",         "1e39",          "-0",       "nan",
+                         "a.txt",    "b.txt",     "meshes\\m.dat", "\t",       "V(1 2",
+                         "%s%n"};
+  std::mt19937 random(12345);
+  auto soup = [&](int lines) {
+    std::string text;
+    for (int l = 0; l < lines; ++l) {
+      int n = int(random() % 5);
+      for (int k = 0; k < n; ++k) {
+        text += words[random() % (sizeof words / sizeof *words)];
+        if (random() % 7 == 0)
+          text += std::string(random() % 200, char('a' + random() % 26));
+        text += random() % 3 ? " " : "";
+      }
+      text += random() % 4 ? "\n" : "\r\n";
+    }
+    return text;
+  };
+  DatWriter lying;
+  lying.U32s({0xFFFFFFF0u, 7, 0x7FFFFFFFu}).Floats({1, 2, 3});
+  for (int round = 0; round < 100; ++round) {
+    SCOPED_TRACE(round);
+    TestArchiveDir dir({{"env.txt", soup(60)},
+                        {"worlds.txt", soup(60)},
+                        {"a.txt", soup(120)},
+                        {"b.txt", soup(120)},
+                        {"meshes\\m.dat", lying.bytes}});
+    ASSERT_TRUE(dir.Ok());
+    EnvironmentList envs;
+    WorldList worlds;
+    LoadEnvironments(envs, "env.txt");
+    LoadWorlds(worlds, envs, "worlds.txt");
+    ObjectList list;
+    LoadObjectFile(list, "a.txt");
+    LoadObjectFile(list, "b.txt");
+    for (Environment* e : envs)
+      EXPECT_LT(strlen(e->name), sizeof e->name);
+    for (World* w : worlds) {
+      EXPECT_LT(strlen(w->name), sizeof w->name);
+      EXPECT_LT(strlen(w->sceneDir), sizeof w->sceneDir);
+      ASSERT_NE(w->firstPass, nullptr);
+      ASSERT_NE(w->postPass, nullptr);
+    }
+    for (SceneObject* o : list)
+      EXPECT_LT(strlen(o->name), sizeof o->name);
+  }
 }
 
 } // namespace
