@@ -4,8 +4,10 @@
 #include <functional>
 
 #include "objects/LensFlare.h"
+#include "objects/Sphere.h"
 #include "objects/ObjectTestUtil.h"
 #include "platform/Random.h"
+#include "scene/GeometryStore.h"
 
 namespace {
 
@@ -286,6 +288,35 @@ TEST_F(FlareRender, FadesInWhileSeenAndOutBehindAPlanet) {
   frame.Begin(Vec3(0, 0, 100), Vec3(0, 0, 0));
   f->Render(frame.camera);
   EXPECT_EQ(frame.LitPixels(), 0);
+}
+
+TEST_F(FlareRender, AnOccluderSphereDrawnEarlierHidesIt) {
+  GeometryStoreRecord saved = GeometryStore;
+  GLUquadric* quadric = gluNewQuadric();
+  GeometryStore.sphereList = glGenLists(1);
+  glNewList(GeometryStore.sphereList, GL_COMPILE);
+  gluSphere(quadric, 1.0, 24, 12);
+  glEndList();
+  gluDeleteQuadric(quadric);
+  ObjectList spheres;
+  // Halfway between the viewer at z = 100 and the light, on the line to it.
+  SphereObject* planet = ReadOne<SphereObject>(
+      ReadSphereBlock, spheres, "sphere\nbegin\norbit\nposition V(10 5 50)\nradius 8\nmask\nend\n");
+  ASSERT_NE(planet, nullptr);
+  FlareObject* f = Read("position V(20 10 0)\n");
+  f->fade = 1.0f;
+  frame.Begin(Vec3(0, 0, 100), Vec3(0, 0, 0));
+  planet->Render(frame.camera);
+  f->Render(frame.camera);
+  frame.ExpectDefaultState();
+  EXPECT_FALSE(f->unoccluded);
+  // Moved aside, the sphere no longer covers the light.
+  planet->position = Vec3(-10, -5, 50);
+  frame.Begin(Vec3(0, 0, 100), Vec3(0, 0, 0));
+  planet->Render(frame.camera);
+  f->Render(frame.camera);
+  EXPECT_TRUE(f->unoccluded);
+  GeometryStore = saved;
 }
 
 TEST_F(FlareRender, BehindTheViewerOrOutsideTheWindowIsHidden) {
