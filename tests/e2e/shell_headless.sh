@@ -2,7 +2,8 @@
 # The saver headless (SDL's offscreen video driver, dummy audio) on an empty
 # data folder: it starts, shows black frames ("no world" on stderr) and shuts
 # down with exit code 0 on SIGTERM, SIGINT and SIGHUP; the settings file is
-# created on the first run and not otherwise written.
+# created on the first run and not otherwise written. With the bundled scene
+# the looping music is heard; without "music.ogg" the saver is silent.
 # Usage: shell_headless.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$1
@@ -70,6 +71,39 @@ done
 
 cmp -s "$reg" "$tmp/reg.before" && ok "settings file untouched by the saver" ||
   bad "the saver changed the settings file"
+
+# Music: the bundled scene's "music.ogg" plays (SDL's disk audio driver
+# writes what would be heard); an empty data folder leaves the saver silent.
+loudest() { od -An -v -td2 "$1" 2>/dev/null | awk '{for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v }} END {print m + 0}'; }
+music_run() {  # data folder, most seconds to wait for sound
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Corvane\\Nimbrel]\n"Path"="%s"\n"EnableMusic"=dword:00000001\n' \
+    "$1" >"$reg"
+  rm -f "$tmp/audio.raw"
+  SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/audio.raw SDL_DISKAUDIODELAY=20 "$nimbrel" /s 2>/dev/null &
+  pid=$!
+  local i
+  for ((i = 0; i < $2; i++)); do
+    sleep 1
+    [ "$(loudest "$tmp/audio.raw")" -gt 1000 ] && break
+  done
+  kill -TERM "$pid"
+  wait "$pid"
+  rc=$?
+}
+music_run "$tmp/data" 3
+[ "$rc" -eq 0 ] && ok "music run without music exits 0" || bad "music run exit code $rc"
+level=$(loudest "$tmp/audio.raw")
+[ "$level" -eq 0 ] && ok "silent without music.ogg" || bad "sound ($level) without music.ogg"
+if [ -f "$build/data/data.sdd" ]; then
+  mkdir -p "$tmp/bundled"
+  cp "$build/data/data.sdd" "$tmp/bundled/"
+  music_run "$tmp/bundled" 120
+  [ "$rc" -eq 0 ] && ok "bundled scene run exits 0" || bad "bundled scene exit code $rc"
+  level=$(loudest "$tmp/audio.raw")
+  [ "$level" -gt 1000 ] && ok "the bundled music plays (peak $level)" || bad "no music from the bundled scene (peak $level)"
+else
+  echo "skip: no bundled data.sdd in $build/data"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
