@@ -139,6 +139,10 @@ bool Decode(DecodeState* s, const uint8_t* data, size_t size, JpegImage& image) 
   }
 
   jpeg_start_decompress(cinfo);
+  if (cinfo->output_components != (cmyk ? 4 : 3)) {
+    jpeg_destroy_decompress(cinfo);
+    return false;
+  }
 
   const int width = static_cast<int>(cinfo->output_width);
   const int height = static_cast<int>(cinfo->output_height);
