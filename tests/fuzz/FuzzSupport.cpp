@@ -1,5 +1,6 @@
 #include "FuzzSupport.h"
 
+#include <GL/gl.h>
 #include <SDL2/SDL.h>
 #include <sanitizer/lsan_interface.h>
 #include <cstdio>
@@ -155,4 +156,21 @@ bool FuzzGlBegin(int recycleEvery, bool* recycled) {
   if (!GlContext)
     CreateGl();
   return GlContext != nullptr;
+}
+
+FuzzGlListScope::FuzzGlListScope() {
+  if (!GlContext)
+    return;
+  // Names are handed out upwards: everything from this one on is new.
+  first = glGenLists(1);
+  if (first)
+    glDeleteLists(first, 1);
+}
+
+FuzzGlListScope::~FuzzGlListScope() {
+  if (!GlContext || !first)
+    return;
+  GLuint last = glGenLists(1);
+  if (last >= first)
+    glDeleteLists(first, GLsizei(last - first + 1));
 }

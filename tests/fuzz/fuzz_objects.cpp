@@ -12,6 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorkDir workDir;
   FuzzGlBegin(200);
+  FuzzGlListScope lists;
   static TextureEntry entries[3];
   if (Textures.Size() == 0) {
     // Catalogue entries the "texture" and "map1" lines can find (their GL

@@ -9,6 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorkDir workDir;
   FuzzGlBegin(200);
+  FuzzGlListScope lists;
   ForgetFuzzGeometry();
   static Environment space, nebula;
   static EnvironmentList environments;
