@@ -19,8 +19,7 @@ namespace {
 constexpr int NC20 = 298, DC20 = 48, RC20 = 28, BC20 = 19;
 constexpr int TableSize = NC20 + DC20 + RC20;
 constexpr uint32_t MaxDistance = 0x100000;
-constexpr uint32_t HashBits = 17;
-constexpr uint32_t HashSize = 1u << HashBits;
+constexpr uint32_t MaxHashBits = 20;
 constexpr uint32_t ChainSize = 1u << 20; // one link per window position
 constexpr int MaxChain = 48;
 constexpr size_t BlockTokens = 0x10000;
@@ -174,26 +173,33 @@ struct Encoder20::State {
   uint16_t codes[TableSize] = {};
 
   uint32_t chainMask = ChainSize - 1;
+  uint32_t hashShift = 32 - MaxHashBits;
 
   // Starts a new stream; sizeHint bounds what it will hold (0: unknown), so
   // small members need no full-window tables.
   void Reset(size_t sizeHint) {
     history.clear();
-    head.assign(HashSize, NoPosition);
     head2.assign(1u << 16, NoPosition);
     uint32_t chainSize = ChainSize;
+    uint32_t hashBits = MaxHashBits;
     if (sizeHint) {
       chainSize = 1024;
       while (chainSize < sizeHint && chainSize < ChainSize)
         chainSize <<= 1;
+      hashBits = 10;
+      while ((1u << hashBits) < chainSize && hashBits < MaxHashBits)
+        ++hashBits;
     }
+    // About one bucket per window position: short chains, few cache misses.
+    head.assign(size_t(1) << hashBits, NoPosition);
+    hashShift = 32 - hashBits;
     chain.assign(chainSize, NoPosition);
     chainMask = chainSize - 1;
     haveTables = false;
   }
 
-  static uint32_t Hash(const uint8_t* p) {
-    return ((uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) * 2654435761u) >> (32 - HashBits);
+  uint32_t Hash(const uint8_t* p) const {
+    return ((uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]) * 2654435761u) >> hashShift;
   }
 
   void Insert(uint32_t pos, size_t end) {
