@@ -687,6 +687,11 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
         w.RunActions();
       }
       g_stack.pop_back();
+      // The owner is active again, with the keyboard.
+      if (!g_stack.empty()) {
+        SDL_RaiseWindow(g_stack.back()->Window());
+        SDL_SetWindowInputFocus(g_stack.back()->Window());
+      }
     }
     result = dialog.Result();
   }

@@ -3,6 +3,7 @@
 // tests/e2e/preview_window.sh.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -39,6 +40,19 @@ TEST(Pictures, HaveTheSizesTheWindowsExpect) {
     EXPECT_GT(colours.size(), 50u);
   }
   EXPECT_EQ(&PreviewPicture(), &PreviewPicture()) << "made once";
+}
+
+// For tests/e2e/preview_window.sh: the picture the preview must show, as raw
+// RGB bytes, into the file NIMBREL_WRITE_PREVIEW_RGB names.
+TEST(Pictures, WritesThePreviewPictureWhenAsked) {
+  const char* path = getenv("NIMBREL_WRITE_PREVIEW_RGB");
+  if (!path)
+    GTEST_SKIP() << "only for the preview window's end-to-end test";
+  FILE* f = fopen(path, "wb");
+  ASSERT_NE(f, nullptr) << path;
+  const Picture& p = PreviewPicture();
+  EXPECT_EQ(fwrite(p.rgb.data(), 1, p.rgb.size(), f), p.rgb.size());
+  fclose(f);
 }
 
 } // namespace

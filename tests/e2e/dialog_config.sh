@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# The configuration dialog as a user meets it, under Xvfb with xdotool:
+# the window's client area, Restore Defaults then OK at their places, the
+# settings file that results; a check box, a thumb drag and Enter; the About
+# box over the dialog, and Escape as Cancel.
+# Usage: dialog_config.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+nimbrel="$build/nimbrel"
+
+for tool in Xvfb xdotool xwininfo; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 0
+  fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Our own X server on a free display number (Xvfb picks it and tells us).
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+exec 5>&-
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+
+export XDG_CONFIG_HOME="$work/config"
+export ASAN_OPTIONS="detect_leaks=0"
+unset SDL_VIDEODRIVER
+settings="$XDG_CONFIG_HOME/Corvane/Nimbrel.reg"
+
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/stderr" ] && cat "$work/stderr"
+  exit 1
+}
+
+# Settings far from the defaults.
+write_settings() {
+  mkdir -p "$(dirname "$settings")"
+  cat >"$settings" <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Corvane\Nimbrel]
+"ShowClock"=dword:00000000
+"TimeFormat"=dword:00000001
+"EnableMusic"=dword:00000000
+"UseDesktop"=dword:00000000
+"DefGamma"=dword:00000000
+"Width"=dword:00000320
+"Height"=dword:00000258
+"Depth"=dword:00000020
+"Volume"=dword:00000028
+"Gamma"=dword:00000014
+"Speed"=dword:00000046
+"ShowFPS"=dword:00000001
+"VSync"=dword:00000001
+"MouseExit"=dword:00000001
+EOF
+}
+
+value() { # name -> the number stored for it, in decimal
+  local hex
+  hex=$(sed -n "s/^\"$1\"=dword:\([0-9a-fA-F]*\).*/\1/p" "$settings")
+  [ -n "$hex" ] || { echo "missing"; return; }
+  echo $((16#$hex))
+}
+
+expect_value() { # name expected
+  local got
+  got=$(value "$1")
+  [ "$got" = "$2" ] || fail "$1 is $got, expected $2"
+}
+
+start_dialog() {
+  "$nimbrel" /c >"$work/stdout" 2>"$work/stderr" &
+  app_pid=$!
+  window=""
+  for _ in $(seq 150); do
+    window=$(xdotool search --name '^Nimbrel Configuration$' 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$app_pid" 2>/dev/null || fail "nimbrel /c ended before showing the dialog"
+    sleep 0.1
+  done
+  [ -n "$window" ] || fail "no dialog window"
+  sleep 0.5
+}
+
+finish() { # the process ends with exit code 0
+  local rc=0
+  for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$app_pid" 2>/dev/null && fail "the dialog did not close"
+  wait "$app_pid" || rc=$?
+  app_pid=""
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
+}
+
+# Clicks at a control's place given in dialog units: 1.5 pixels a
+# horizontal unit, 1.625 a vertical one, aimed at the control's middle.
+click_dlu() { # x y cx cy
+  local px py
+  px=$(( ($1 * 6 + $3 * 3 + 2) / 4 ))
+  py=$(( ($2 * 13 + $4 * 13 / 2 + 4) / 8 ))
+  xdotool mousemove --window "$window" "$px" "$py"
+  sleep 0.1
+  xdotool click 1
+  sleep 0.3
+}
+
+key() {
+  xdotool mousemove --window "$window" 300 330
+  sleep 0.1
+  xdotool key "$1"
+  sleep 0.3
+}
+
+# 1. The window, then Restore Defaults and OK.
+write_settings
+start_dialog
+geometry=$(xwininfo -id "$window")
+width=$(sed -n 's/^ *Width: *//p' <<<"$geometry")
+height=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
+[ "$width" = 596 ] && [ "$height" = 397 ] || fail "client area ${width}x${height}, expected 596x397"
+click_dlu 6 225 75 14   # Restore Defaults
+click_dlu 244 225 65 14 # OK
+finish
+expect_value UseDesktop 1
+expect_value EnableMusic 1
+expect_value Volume 100
+expect_value Gamma 50
+expect_value ShowClock 1
+expect_value ShowFPS 0
+expect_value VSync 0
+expect_value MouseExit 0
+expect_value DefGamma 1
+expect_value ShowFlame 0
+expect_value Width 1024 # the desktop mode
+expect_value Height 768
+expect_value Depth 32
+expect_value Speed 70 # kept
+expect_value TimeFormat 1
+echo "ok: Restore Defaults then OK"
+
+# 2. A check box, the camera-speed thumb dragged to 30, then Enter.
+write_settings
+start_dialog
+click_dlu 111 17 48 9 # Show FPS: on -> off
+# The speed trackbar (72,91 128x12) holds 70: its thumb is 70% along the
+# channel, which leaves 8 pixels at either end.
+left=$(( (72 * 6 + 2) / 4 + 8 ))
+span=$(( (128 * 6 + 2) / 4 - 16 ))
+y=$(( (91 * 13 + 6 * 13 + 4) / 8 ))
+xdotool mousemove --window "$window" $((left + span * 70 / 100)) "$y"
+sleep 0.1
+xdotool mousedown 1
+sleep 0.2
+xdotool mousemove --window "$window" $((left + span * 50 / 100)) "$y"
+sleep 0.2
+xdotool mousemove --window "$window" $((left + span * 30 / 100)) "$y"
+sleep 0.2
+xdotool mouseup 1
+sleep 0.3
+key Return
+finish
+expect_value ShowFPS 0
+speed=$(value Speed)
+[ "$speed" -ge 29 ] && [ "$speed" -le 31 ] || fail "Speed is $speed after the drag, expected 30"
+expect_value VSync 1 # untouched
+echo "ok: check box, thumb drag and Enter"
+
+# 3. The About box over the dialog; Escape closes it, then Escape cancels.
+write_settings
+before=$(cat "$settings")
+start_dialog
+click_dlu 111 31 78 9   # Exit on Mouse move: a change that Cancel must drop
+click_dlu 319 173 65 12 # About...
+about=""
+for _ in $(seq 50); do
+  about=$(xdotool search --name '^About$' 2>/dev/null | head -n1 || true)
+  [ -n "$about" ] && break
+  sleep 0.1
+done
+[ -n "$about" ] || fail "no About box"
+geometry=$(xwininfo -id "$about")
+width=$(sed -n 's/^ *Width: *//p' <<<"$geometry")
+height=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
+[ "$width" = 279 ] && [ "$height" = 166 ] || fail "About box ${width}x${height}, expected 279x166"
+# Clicks on the dialog do nothing while the About box is open.
+click_dlu 244 225 65 14
+kill -0 "$app_pid" 2>/dev/null || fail "OK worked under the About box"
+xdotool mousemove --window "$about" 140 60
+sleep 0.1
+xdotool key Escape
+sleep 0.5
+[ -z "$(xdotool search --name '^About$' 2>/dev/null || true)" ] || fail "Escape left the About box open"
+kill -0 "$app_pid" 2>/dev/null || fail "closing the About box closed the dialog"
+key Escape
+finish
+[ "$(cat "$settings")" = "$before" ] || fail "Cancel changed the settings file"
+echo "ok: About box and Cancel"

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# The preview mode under Xvfb: `nimbrel /p <id>` puts the preview picture at
+# the top left of window <id> at its own size on black (read back from the
+# screen), and ends with exit code 0 when that window goes away. Without a
+# window number, or with one that names no window, it reports "Cannot creat
+# window!" and exits with 0.
+# Usage: preview_window.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$(cd "$1" && pwd)
+nimbrel="$build/nimbrel"
+
+for tool in Xvfb xdotool xwininfo xwd xlogo convert; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool is not installed"
+    exit 0
+  fi
+done
+if [ ! -x "$build/tests/tests_ui" ]; then
+  echo "SKIP: tests_ui (which writes the expected picture) is not built"
+  exit 0
+fi
+
+work=$(mktemp -d)
+xvfb_pid=""
+parent_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$parent_pid" ] && kill "$parent_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  [ -f "$work/stderr" ] && cat "$work/stderr"
+  exit 1
+}
+
+# Our own X server on a free display number (Xvfb picks it and tells us).
+exec 5>"$work/display"
+Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+exec 5>&-
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export XDG_CONFIG_HOME="$work/config"
+export ASAN_OPTIONS="detect_leaks=0"
+unset SDL_VIDEODRIVER NIMBREL_NO_MESSAGE_BOX
+
+# The picture the preview must show.
+NIMBREL_WRITE_PREVIEW_RGB="$work/expected.rgb" "$build/tests/tests_ui" \
+  --gtest_filter=Pictures.WritesThePreviewPictureWhenAsked >/dev/null
+[ "$(stat -c %s "$work/expected.rgb")" = $((155 * 115 * 3)) ] || fail "no expected picture"
+
+wait_exit() { # pid seconds: rc := the exit code, or "running"
+  local pid=$1
+  rc=0
+  for _ in $(seq $(($2 * 10))); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    rc=running
+    return
+  fi
+  wait "$pid" || rc=$?
+}
+
+# 1. A parent window of 320 x 240 with a picture of its own (the X logo).
+xlogo -geometry 320x240+40+30 -bg white -fg red >/dev/null 2>&1 &
+parent_pid=$!
+parent=""
+for _ in $(seq 100); do
+  parent=$(xdotool search --name '^xlogo$' 2>/dev/null | head -n1 || true)
+  [ -n "$parent" ] && xwininfo -id "$parent" | grep -q IsViewable && break
+  parent=""
+  sleep 0.1
+done
+[ -n "$parent" ] || fail "no parent window"
+geometry=$(xwininfo -id "$parent")
+# xwininfo places the window at the outer corner of its border.
+border=$(sed -n 's/^ *Border width: *//p' <<<"$geometry")
+px=$(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$geometry") + border))
+py=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$geometry") + border))
+pw=$(sed -n 's/^ *Width: *//p' <<<"$geometry")
+ph=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
+
+"$nimbrel" /p "$((parent))" >"$work/stdout" 2>"$work/stderr" &
+app_pid=$!
+child=""
+for _ in $(seq 100); do
+  child=$(xwininfo -children -id "$parent" | sed -n 's/^ *\(0x[0-9a-f]*\) "QZ3DQZ".*/\1/p' | head -n1)
+  [ -n "$child" ] && break
+  kill -0 "$app_pid" 2>/dev/null || fail "nimbrel /p ended at once"
+  sleep 0.1
+done
+[ -n "$child" ] || fail "no preview window inside the parent"
+sleep 1
+geometry=$(xwininfo -id "$child")
+cw=$(sed -n 's/^ *Width: *//p' <<<"$geometry")
+ch=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
+[ "$cw" = "$pw" ] && [ "$ch" = "$ph" ] || fail "preview ${cw}x${ch} in a ${pw}x${ph} parent"
+
+# Read the screen back: the picture at the parent's top left, black beside
+# and below it.
+xwd -root -silent >"$work/screen.xwd"
+convert "xwd:$work/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$work/shown.rgb"
+cmp -s "$work/expected.rgb" "$work/shown.rgb" || fail "the top left of the parent at $px,$py does not show the picture"
+convert "xwd:$work/screen.xwd" -crop "$((pw - 155))x${ph}+$((px + 155))+$py" +repage -depth 8 \
+  "rgb:$work/right.rgb"
+convert "xwd:$work/screen.xwd" -crop "155x$((ph - 115))+$px+$((py + 115))" +repage -depth 8 \
+  "rgb:$work/below.rgb"
+for part in right below; do
+  [ -s "$work/$part.rgb" ] || fail "nothing read $part of the picture"
+  [ "$(tr -d '\000' <"$work/$part.rgb" | wc -c)" = 0 ] || fail "not black $part of the picture"
+done
+echo "ok: the picture at the parent's top left on black"
+
+# 2. Covered and uncovered again, it repaints.
+xdotool windowunmap --sync "$parent"
+xdotool windowmap --sync "$parent"
+sleep 0.5
+xwd -root -silent >"$work/screen.xwd"
+convert "xwd:$work/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$work/shown.rgb"
+cmp -s "$work/expected.rgb" "$work/shown.rgb" || fail "no repaint after the window was shown again"
+echo "ok: repainted"
+
+# 3. The parent goes away, and the preview with it.
+kill "$parent_pid"
+wait "$parent_pid" 2>/dev/null || true
+parent_pid=""
+wait_exit "$app_pid" 10
+app_pid=""
+[ "$rc" = 0 ] || fail "after the parent was destroyed: $rc (expected exit code 0)"
+echo "ok: ends with the parent"
+
+# 4. No window number, and a number that names no window: the message box
+# "Cannot creat window!" with the caption "ERROR", dismissed with Return.
+for args in "/p" "/p 123456789"; do
+  # shellcheck disable=SC2086
+  "$nimbrel" $args >"$work/stdout" 2>"$work/stderr" &
+  app_pid=$!
+  box=""
+  for _ in $(seq 100); do
+    # (xdotool does not match the box's UTF-8 title, so ask xwininfo.)
+    box=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "ERROR".*/\1/p' | head -n1)
+    [ -n "$box" ] && break
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -n "$box" ]; then
+    sleep 0.3
+    xdotool mousemove --window "$box" 5 5
+    xdotool windowfocus "$box" 2>/dev/null || true
+    xdotool key Return
+  else
+    # Without the X server's core fonts (xfonts-base) SDL cannot draw a
+    # message box; the line on stderr is then the whole report.
+    echo "note: $args: no message box on this X server"
+  fi
+  wait_exit "$app_pid" 10
+  app_pid=""
+  [ "$rc" = 0 ] || fail "$args: $rc (expected exit code 0)"
+  grep -q '^ERROR: Cannot creat window!$' "$work/stderr" || fail "$args: no report on stderr"
+done
+echo "ok: no parent window"
