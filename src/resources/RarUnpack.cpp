@@ -167,6 +167,7 @@ struct Unpacker::State {
   HuffmanTable md[4];
   uint8_t oldTable[MC20 * 4] = {};
   bool audioBlock = false;
+  bool tablesRead = false; // a solid member with none before reads its own
   int channels = 1;
   int curChannel = 0;
   int channelDelta = 0;
@@ -248,6 +249,7 @@ struct Unpacker::State {
 
   void Reset20() {
     audioBlock = false;
+    tablesRead = false;
     channelDelta = 0;
     curChannel = 0;
     channels = 1;
@@ -325,6 +327,7 @@ struct Unpacker::State {
       rd.Make(table + NC20 + DC20, RC20);
     }
     std::memcpy(oldTable, table, sizeof oldTable);
+    tablesRead = true;
     return true;
   }
 
@@ -421,9 +424,9 @@ struct Unpacker::State {
     if (!solid) {
       ResetCommon();
       Reset20();
-      if (!ReadTables20())
-        return false;
     }
+    if (!tablesRead && !ReadTables20())
+      return false;
     while (produced < outSize) {
       if (Overrun())
         return false;
