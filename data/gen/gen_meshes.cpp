@@ -82,6 +82,12 @@ public:
   void ResetFrame() { SetFrame({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}); }
 
   void Triangle(const V3 p[3], const V3 n[3], const float uv[6]) {
+    // Quads that close at a pole give triangles without area: leave them out.
+    V3 e1{p[1].x - p[0].x, p[1].y - p[0].y, p[1].z - p[0].z};
+    V3 e2{p[2].x - p[0].x, p[2].y - p[0].y, p[2].z - p[0].z};
+    V3 c{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    if (c.x * c.x + c.y * c.y + c.z * c.z < 1e-14f)
+      return;
     uint32_t v[3], t[3];
     float nn[9];
     for (int c = 0; c < 3; ++c) {

@@ -113,17 +113,23 @@ void GasGiant() {
 // every row of the picture is one colour: run-length encoding packs it tight.
 void Ring() {
   Noise n(31);
-  Image img(512, 64);
-  for (int y = 0; y < 64; ++y) {
-    float v = 1 - (y + 0.5f) / 64; // row 0 is the top of the picture: v = 1
-    float grain = n.Fbm(v * 40, 0.5f, 0.5f, 4);
-    float density = 0.55f + 0.45f * grain;
-    density *= SmoothStep(0.0f, 0.08f, v) * SmoothStep(1.0f, 0.9f, v);
-    if (v > 0.58f && v < 0.64f) // the dark gap
-      density *= 0.08f;
-    Rgb c = Mix(Rgb{0.85f, 0.74f, 0.58f}, Rgb{0.66f, 0.56f, 0.46f}, Clamp01(0.5f + grain));
-    for (int x = 0; x < 512; ++x)
-      img.Set(x, y, c, Clamp01(density * 0.9f));
+  Image img(128, 256);
+  for (int y = 0; y < 256; ++y) {
+    float v = 1 - (y + 0.5f) / 256; // row 0 is the top of the picture: v = 1
+    float grain = n.Fbm(v * 60, 0.5f, 0.5f, 4);
+    // A faint inner ring, a dense middle one, a gap, an outer ring with a
+    // narrow gap of its own, and a thin ringlet at the edge.
+    float density = 0.22f * SmoothStep(0.0f, 0.05f, v) * SmoothStep(0.27f, 0.22f, v) +
+                    0.95f * SmoothStep(0.22f, 0.28f, v) * SmoothStep(0.56f, 0.53f, v) +
+                    0.65f * SmoothStep(0.6f, 0.63f, v) * SmoothStep(0.9f, 0.87f, v) +
+                    0.5f * std::exp(-(v - 0.955f) * (v - 0.955f) / 0.00012f);
+    density *= 0.75f + 0.5f * grain;
+    density *= 1 - 0.85f * std::exp(-(v - 0.8f) * (v - 0.8f) / 0.00008f);
+    Rgb c = Mix(Rgb{0.55f, 0.5f, 0.46f}, Rgb{0.93f, 0.82f, 0.64f}, SmoothStep(0.15f, 0.4f, v));
+    c = Mix(c, Rgb{0.78f, 0.68f, 0.56f}, SmoothStep(0.6f, 0.8f, v));
+    c = Scale(c, 0.9f + 0.2f * grain);
+    for (int x = 0; x < 128; ++x)
+      img.Set(x, y, c, Clamp01(density * 0.85f));
   }
   Tga("ring.tga", img, true);
 }
@@ -234,7 +240,7 @@ Image Flat(Rgb c) {
 // ---------------------------------------------------------------- sky
 
 void Sky() {
-  const int W = 2048, H = 1024;
+  const int W = 4096, H = 2048;
   Noise n(101), m(103);
   Image img(W, H);
   // The galactic plane: a great circle tilted against the sphere's equator.
@@ -264,7 +270,7 @@ void Sky() {
     }
   // Stars: many faint, a few bright, more of them along the band.
   Lcg rng(107);
-  for (int i = 0; i < 34000; ++i) {
+  for (int i = 0; i < 30000; ++i) {
     float z = rng.Range(-1, 1), a = rng.Range(0, 2 * Pi), s = std::sqrt(1 - z * z);
     Dir3 d{s * std::sin(a), z, s * std::cos(a)};
     if (rng.Uniform() > 0.35f + 0.65f * band(d))
@@ -279,7 +285,7 @@ void Sky() {
             : temp < 0.7f ? Rgb{1.0f, 0.97f, 0.92f}
                           : Rgb{0.75f, 0.85f, 1.0f};
     float sx = 1 / std::max(0.05f, std::cos(lat));
-    img.Splat(px, py, 0.42f + 0.7f * mag, c, 0.06f + 0.25f * rng.Uniform() + 1.6f * mag, true, sx);
+    img.Splat(px, py, 0.55f + 1.2f * mag, c, 0.05f + 0.3f * rng.Uniform() + 2.2f * mag, true, sx);
   }
   for (size_t i = 0; i < img.px.size(); i += 4)
     img.px[i + 3] = 1;
@@ -349,7 +355,7 @@ void Lens() {
          float a = std::atan2(v, u), r = std::sqrt(u * u + v * v);
          float sector = std::fmod(a + 2 * Pi + Pi / 6, Pi / 3) - Pi / 6;
          float hex = r * std::cos(sector) / std::cos(Pi / 6);
-         float k = 0.45f * SmoothStep(0.85f, 0.78f, hex) * (0.6f + 0.4f * hex);
+         float k = 0.22f * SmoothStep(0.86f, 0.7f, hex) * (0.5f + 0.5f * hex);
          return Rgb{k, k, k};
        }));
   Jpeg("streak.jpg", Sprite(256, [](float u, float v, float&) {
@@ -408,7 +414,7 @@ void Particles() {
        }));
   Jpeg("bolt.jpg", Sprite(64, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
-         float k = std::exp(-r * r * 18) + 0.3f * std::exp(-r * 5);
+         float k = std::min(1.0f, 1.6f * std::exp(-r * r * 14)) + 0.45f * std::exp(-r * 4);
          k *= SmoothStep(1.0f, 0.85f, r);
          return Rgb{k * 0.8f, k * 0.85f, k};
        }));
@@ -566,9 +572,9 @@ int main(int argc, char** argv) {
   Rocky("moon1.jpg", 81, {0.25f, 0.24f, 0.23f}, {0.62f, 0.6f, 0.57f}, 1.0f);
   Rocky("moon2.jpg", 91, {0.55f, 0.62f, 0.7f}, {0.92f, 0.95f, 1.0f}, 0.6f);
   Ember();
-  Jpeg("atmo.jpg", Flat({0.25f, 0.5f, 1.0f}));
+  Jpeg("atmo.jpg", Flat({0.12f, 0.25f, 0.55f}));
   Jpeg("scatter.jpg", Flat({0.45f, 0.75f, 1.0f}));
-  Jpeg("haze.jpg", Flat({1.0f, 0.8f, 0.55f}));
+  Jpeg("haze.jpg", Flat({0.42f, 0.3f, 0.18f}));
   Sky();
   Glows();
   Lens();
