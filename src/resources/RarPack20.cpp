@@ -63,7 +63,12 @@ int Slot(const uint32_t* starts, const uint8_t* bits, int count, uint32_t value)
 struct Token {
   uint32_t length; // 0: literal
   uint32_t value;  // literal byte, or distance
+  uint32_t rep;    // 1-4: the distance is the one used 1-4 matches ago (257-260)
 };
+
+// A match at one of the last four distances codes its length from two on,
+// one more from 0x101, 0x2000 and 0x40000 on.
+uint32_t RepAdjust(uint32_t distance) { return (distance >= 0x101) + Adjust(distance); }
 
 class BitWriter {
 public:
@@ -196,6 +201,8 @@ struct Encoder20::State {
     chain.assign(chainSize, NoPosition);
     chainMask = chainSize - 1;
     haveTables = false;
+    std::memset(oldDist, 0, sizeof oldDist);
+    oldDistPtr = 0;
   }
 
   uint32_t Hash(const uint8_t* p) const {
@@ -213,9 +220,26 @@ struct Encoder20::State {
   }
 
   // The longest usable match at pos (length 0 when none).
-  void FindMatch(uint32_t pos, size_t end, uint32_t& bestLength, uint32_t& bestDistance) {
-    bestLength = 0;
-    bestDistance = 0;
+  // The decoder's last four distances, kept exactly as it keeps them.
+  uint32_t oldDist[4] = {};
+  uint32_t oldDistPtr = 0;
+
+  void Used(uint32_t distance) { oldDist[oldDistPtr++ & 3] = distance; }
+
+  uint32_t CommonLength(uint32_t pos, uint32_t distance, uint32_t limit) const {
+    const uint8_t* a = history.data() + pos;
+    const uint8_t* b = a - distance;
+    uint32_t len = 0;
+    while (len < limit && a[len] == b[len])
+      ++len;
+    return len;
+  }
+
+  // The best match at pos (length below 2 when none): the longest one the
+  // hash chains find, or one at a recent distance when that is about as long
+  // (it costs fewer bits).
+  Token FindMatch(uint32_t pos, size_t end) {
+    Token best{0, 0, 0};
     const uint8_t* data = history.data();
     uint32_t available = uint32_t(std::min<size_t>(end - pos, 260));
     if (available >= 3) {
@@ -225,15 +249,11 @@ struct Encoder20::State {
         if (distance > MaxDistance || distance == 0)
           break;
         uint32_t limit = std::min(available, MaxLength(distance));
-        const uint8_t* a = data + pos;
-        const uint8_t* b = data + candidate;
-        if (b[bestLength < limit ? bestLength : 0] == a[bestLength < limit ? bestLength : 0]) {
-          uint32_t len = 0;
-          while (len < limit && a[len] == b[len])
-            ++len;
-          if (len >= MinLength(distance) && len > bestLength) {
-            bestLength = len;
-            bestDistance = distance;
+        uint32_t probe = best.length < limit ? best.length : 0;
+        if (data[candidate + probe] == data[pos + probe]) {
+          uint32_t len = CommonLength(pos, distance, limit);
+          if (len >= MinLength(distance) && len > best.length) {
+            best = {len, distance, 0};
             if (len >= limit)
               break;
           }
@@ -244,53 +264,62 @@ struct Encoder20::State {
         candidate = next;
       }
     }
-    if (bestLength == 0 && end - pos >= 2) {
+    if (best.length == 0 && end - pos >= 2) {
       int32_t candidate = head2[size_t(data[pos]) << 8 | data[pos + 1]];
-      if (candidate != NoPosition && pos - uint32_t(candidate) <= 256 &&
-          uint32_t(candidate) < pos) {
-        bestLength = 2;
-        bestDistance = pos - uint32_t(candidate);
-      }
+      if (candidate != NoPosition && pos - uint32_t(candidate) <= 256 && uint32_t(candidate) < pos)
+        best = {2, pos - uint32_t(candidate), 0};
     }
+    Token rep{0, 0, 0};
+    for (uint32_t k = 1; k <= 4 && available >= 2; ++k) {
+      uint32_t distance = oldDist[(oldDistPtr - k) & 3];
+      if (distance == 0 || distance > pos)
+        continue;
+      uint32_t adjust = RepAdjust(distance);
+      uint32_t len = CommonLength(pos, distance, std::min(available, 257 + adjust));
+      if (len >= 2 + adjust && len > rep.length)
+        rep = {len, distance, k};
+    }
+    if (rep.length >= 2 &&
+        (rep.length >= best.length || (rep.length + 1 >= best.length && best.value >= 256)))
+      return rep;
+    return best;
   }
 
   void Tokenize(size_t start, std::vector<Token>& tokens) {
     size_t end = history.size();
     size_t pos = start;
-    uint32_t length = 0, distance = 0;
-    bool pending = false; // length/distance hold the match at pos
+    Token match{0, 0, 0};
+    bool pending = false; // match holds the match at pos
     while (pos < end) {
       if (!pending)
-        FindMatch(uint32_t(pos), end, length, distance);
+        match = FindMatch(uint32_t(pos), end);
       pending = false;
-      if (length < 2) {
-        tokens.push_back({0, history[pos]});
+      if (match.length < 2) {
+        tokens.push_back({0, history[pos], 0});
         Insert(uint32_t(pos), end);
         ++pos;
         continue;
       }
       // One step of lazy evaluation: a longer match one byte on wins.
-      if (length < 32 && pos + 1 < end) {
+      if (match.length < 32 && pos + 1 < end) {
         Insert(uint32_t(pos), end);
-        uint32_t nextLength, nextDistance;
-        FindMatch(uint32_t(pos + 1), end, nextLength, nextDistance);
-        if (nextLength > length) {
-          tokens.push_back({0, history[pos]});
+        Token next = FindMatch(uint32_t(pos + 1), end);
+        if (next.length > match.length) {
+          tokens.push_back({0, history[pos], 0});
           ++pos;
-          length = nextLength;
-          distance = nextDistance;
+          match = next;
           pending = true;
           continue;
         }
-        tokens.push_back({length, distance});
-        for (size_t i = pos + 1; i < pos + length; ++i)
+        for (size_t i = pos + 1; i < pos + match.length; ++i)
           Insert(uint32_t(i), end);
       } else {
-        tokens.push_back({length, distance});
-        for (size_t i = pos; i < pos + length; ++i)
+        for (size_t i = pos; i < pos + match.length; ++i)
           Insert(uint32_t(i), end);
       }
-      pos += length;
+      tokens.push_back(match);
+      Used(match.value);
+      pos += match.length;
     }
   }
 
@@ -302,12 +331,24 @@ struct Encoder20::State {
     int distSymbol; // -1: none
     uint32_t distExtra;
     int distBits;
+    int lengthSymbol = -1; // of a match at a recent distance; -1: none
+    uint32_t lengthExtra = 0;
+    int lengthBits = 0;
   };
 
   static Coded Code(const Token& t) {
     Coded c{int(t.value), 0, 0, -1, 0, 0};
     if (t.length == 0)
       return c;
+    if (t.rep) {
+      uint32_t coded = t.length - 2 - RepAdjust(t.value);
+      int l = Slot(LDecode, LBits, 28, coded);
+      c.symbol = 256 + int(t.rep);
+      c.lengthSymbol = l;
+      c.lengthExtra = coded - LDecode[l];
+      c.lengthBits = LBits[l];
+      return c;
+    }
     if (t.length == 2) {
       int k = Slot(SDDecode, SDBits, 8, t.value - 1);
       c.symbol = 261 + k;
@@ -382,11 +423,14 @@ struct Encoder20::State {
       freq[c.symbol]++;
       if (c.distSymbol >= 0)
         freq[NC20 + c.distSymbol]++;
+      if (c.lengthSymbol >= 0)
+        freq[NC20 + DC20 + c.lengthSymbol]++;
     }
     freq[269]++; // every table can announce the next one
     uint8_t newLengths[TableSize] = {};
     BuildLengths(freq, NC20, newLengths);
     BuildLengths(freq + NC20, DC20, newLengths + NC20);
+    BuildLengths(freq + NC20 + DC20, RC20, newLengths + NC20 + DC20);
     if (haveTables)
       bits.Put(codes[269], lengths[269]);
     std::memcpy(lengths, newLengths, sizeof lengths);
@@ -399,6 +443,11 @@ struct Encoder20::State {
       Coded c = Code(tokens[i]);
       bits.Put(codes[c.symbol], lengths[c.symbol]);
       bits.Put(c.extra, c.extraBits);
+      if (c.lengthSymbol >= 0) {
+        int rd = NC20 + DC20 + c.lengthSymbol;
+        bits.Put(codes[rd], lengths[rd]);
+        bits.Put(c.lengthExtra, c.lengthBits);
+      }
       if (c.distSymbol >= 0) {
         bits.Put(codes[NC20 + c.distSymbol], lengths[NC20 + c.distSymbol]);
         bits.Put(c.distExtra, c.distBits);
