@@ -225,6 +225,32 @@ TEST(RarDecode15, AdaptiveLiterals) {
   EXPECT_TRUE(ok);
 }
 
+TEST(RarDecode15, ShortMatchesAndRepeat) {
+  // Flag code value 64 (eight bits 10001011) is the flag byte 0xc0: two
+  // literals, then three short matches ("00" each). The first short match
+  // has length code 0 ("0", length 2) and distance place 1 ("00001",
+  // distance 2); the second length code 1 ("101" while the length average
+  // is low: length 3) and distance place 3 ("000101", distance 4); the third
+  // is length code 9 ("1100"): the last match again.
+  Bits b;
+  b.Put("10001011 11100101 11100110 0 00001 101 000101 1100");
+  bool ok;
+  EXPECT_EQ(Unpack(15, b.bytes, 10, &ok), "ABABABABAB");
+  EXPECT_TRUE(ok);
+}
+
+TEST(RarDecode15, LongMatch) {
+  // Flag byte 0xd0 (code value 48: "0111011"): two literals, then "01",
+  // which after literals is a long match: length code "1" (0 in the unary
+  // code of low averages), distance place 0 ("0000", high byte 0) and seven
+  // low bits 2. A distance up to 256 adds 8 to the length, plus 3: 11.
+  Bits b;
+  b.Put("0111011 11100101 11100110 1 0000 0000010");
+  bool ok;
+  EXPECT_EQ(Unpack(15, b.bytes, 13, &ok), "ABABABABABABA");
+  EXPECT_TRUE(ok);
+}
+
 TEST(RarDecode, GarbageEndsWithoutFault) {
   std::mt19937 random(1234);
   for (int round = 0; round < 120; ++round) {
