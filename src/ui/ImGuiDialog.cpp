@@ -4,6 +4,7 @@
 #include <SDL_opengl.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
@@ -20,6 +21,13 @@ namespace ui {
 namespace {
 
 ModalDialogRunner g_runner = nullptr;
+
+int ReportXError(::Display*, XErrorEvent* e) {
+  fprintf(stderr, "nimbrel: X error %d (request %d.%d, resource 0x%lx) passed over\n",
+          (int)e->error_code, (int)e->request_code, (int)e->minor_code,
+          (unsigned long)e->resourceid);
+  return 0;
+}
 
 // The dialog font: DejaVu Sans at the size that fits the controls as the
 // dialogs' 8-point font does; ImGui's own font when it is not installed.
@@ -158,15 +166,15 @@ bool DialogWindow::Open(unsigned long x11Owner) {
     } else {
       ownerX = (::Window)x11Owner;
     }
-    if (ownerX) {
-      // A number that names no window must not end the process: X errors
-      // are passed over while the hint is set.
-      XSync(info.info.x11.display, False);
-      XErrorHandler previous = XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+    // An owner number that names no window must not end the process: from
+    // here on X errors are reported and passed over, not fatal.
+    XSetErrorHandler(ReportXError);
+    // SDL makes its windows transient for the root window; a dialog without
+    // an owner is a window of its own.
+    if (ownerX)
       XSetTransientForHint(info.info.x11.display, info.info.x11.window, ownerX);
-      XSync(info.info.x11.display, False);
-      XSetErrorHandler(previous);
-    }
+    else
+      XDeleteProperty(info.info.x11.display, info.info.x11.window, XA_WM_TRANSIENT_FOR);
   }
 
   context = ImGui::CreateContext();
@@ -638,11 +646,17 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
             dialog.End(IDCANCEL);
           break;
         }
+        // Polling with a short sleep, not SDL_WaitEventTimeout: waiting makes
+        // SDL wake the window with X events later, and once the window is gone
+        // such a wake-up is an X error that ends the process at SDL's shutdown.
         SDL_Event e;
-        if (pending.empty() && SDL_WaitEventTimeout(&e, 30))
-          pending.push_back(e);
         while (SDL_PollEvent(&e))
           pending.push_back(e);
+        if (pending.empty()) {
+          SDL_Delay(10);
+          while (SDL_PollEvent(&e))
+            pending.push_back(e);
+        }
         // Events up to and including the next mouse button change, then a frame.
         while (!pending.empty() && !dialog.Ended()) {
           e = pending.front();

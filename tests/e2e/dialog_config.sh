@@ -8,7 +8,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 nimbrel="$build/nimbrel"
 
-for tool in Xvfb xdotool xwininfo; do
+for tool in Xvfb xdotool xwininfo xprop xlogo; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIP: $tool is not installed"
     exit 0
@@ -18,8 +18,10 @@ done
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+owner_pid=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$owner_pid" ] && kill "$owner_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -85,8 +87,8 @@ expect_value() { # name expected
   [ "$got" = "$2" ] || fail "$1 is $got, expected $2"
 }
 
-start_dialog() {
-  "$nimbrel" /c >"$work/stdout" 2>"$work/stderr" &
+start_dialog() { # [switch]
+  "$nimbrel" "${1:-/c}" >"$work/stdout" 2>"$work/stderr" &
   app_pid=$!
   window=""
   for _ in $(seq 150); do
@@ -214,3 +216,30 @@ key Escape
 finish
 [ "$(cat "$settings")" = "$before" ] || fail "Cancel changed the settings file"
 echo "ok: About box and Cancel"
+
+# 4. /c:N: the dialog is transient for window N; a number that names no
+# window leaves it without an owner and harms nothing.
+xlogo -geometry 200x150+10+10 >/dev/null 2>&1 &
+owner_pid=$!
+owner=""
+for _ in $(seq 100); do
+  owner=$(xdotool search --name '^xlogo$' 2>/dev/null | head -n1 || true)
+  [ -n "$owner" ] && break
+  sleep 0.1
+done
+[ -n "$owner" ] || fail "no owner window"
+start_dialog "/c:$owner"
+transient=$(xprop -id "$window" WM_TRANSIENT_FOR 2>/dev/null || true)
+[ "$(sed -n 's/.*window id # \(0x[0-9a-f]*\).*/\1/p' <<<"$transient")" = "$(printf '0x%x' "$owner")" ] ||
+  fail "not transient for $owner: $transient"
+key Escape
+finish
+start_dialog "/c:4000000000"
+key Escape
+finish
+start_dialog "/c"
+transient=$(xprop -id "$window" WM_TRANSIENT_FOR 2>/dev/null || true)
+grep -q 'window id' <<<"$transient" && fail "/c alone gave the dialog an owner: $transient"
+key Escape
+finish
+echo "ok: /c:N owner"
