@@ -29,6 +29,22 @@ void FinishHeader(std::vector<uint8_t>& v, size_t start) {
   v[start + 1] = uint8_t(crc >> 8);
 }
 
+// Large members that compress at all (text, meshes, raw sound) show it in
+// every part; already-compressed ones (JPEG, Ogg) show it nowhere. Three
+// samples spare the encoder a pass over megabytes that would be stored anyway.
+bool LooksIncompressible(const std::vector<uint8_t>& data) {
+  constexpr size_t Sample = 128 * 1024;
+  if (data.size() < 8 * Sample)
+    return false;
+  const size_t starts[3] = {0, data.size() / 2 - Sample / 2, data.size() - Sample};
+  for (size_t start : starts) {
+    rar::Encoder20 encoder;
+    if (encoder.Compress(data.data() + start, Sample, false).size() < Sample * 99 / 100)
+      return false;
+  }
+  return true;
+}
+
 } // namespace
 
 bool BuildRarArchive(const std::vector<RarInputMember>& members, const RarWriteOptions& options,
@@ -53,7 +69,7 @@ bool BuildRarArchive(const std::vector<RarInputMember>& members, const RarWriteO
       return false;
     std::vector<uint8_t> packed;
     bool compressed = false;
-    if (!options.storeOnly) {
+    if (!options.storeOnly && (solid || !LooksIncompressible(m.data))) {
       packed = encoder.Compress(m.data.data(), m.data.size(), solid && !first);
       compressed = solid || packed.size() < m.data.size();
     }

@@ -95,6 +95,7 @@ std::vector<RarInputMember> Varied() {
           {"runs.bin", Runs()},
           {"far.bin", FarRepeats()},
           {"small-random", Random(50, 2)},
+          {"music.ogg", Random(1500000, 6)}, // large and incompressible
           {"big.bin", SeveralMegabytes()}};
 }
 
