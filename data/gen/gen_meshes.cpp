@@ -1,6 +1,6 @@
 // Writes the scene's triangle meshes in the .dat format into <out>/meshes:
 //   sphere.dat   unit sphere, poles on y, smooth normals, seamless texcoords
-//   env.dat      the sky sphere (unit radius, finer in longitude)
+//   env.dat      the sky sphere (unit radius, finer, so the poles do not pinch)
 //   station.dat  the space station's hull: hub, spine, ring, spokes, dock
 //   panels.dat   its solar panel wings
 //   windows.dat  the lit band of windows round the ring
@@ -41,9 +41,18 @@ DatMeshOut Sphere(int slices, int stacks) {
   }
   uint32_t north = m.AddVertex(0, 1, 0);
   // Texture coordinates: (slices + 1) x (stacks + 1), the seam column twice.
+  // A pole corner takes the middle of its triangle's longitudes, so the
+  // picture is not sheared round the poles: the south pole is used as
+  // corner (i + 1, 0) and the north pole as (i, stacks) below.
   for (int j = 0; j <= stacks; ++j)
-    for (int i = 0; i <= slices; ++i)
-      m.AddTexCoord(static_cast<float>(i) / slices, static_cast<float>(j) / stacks);
+    for (int i = 0; i <= slices; ++i) {
+      float u = static_cast<float>(i);
+      if (j == 0)
+        u -= 0.5f;
+      else if (j == stacks)
+        u += 0.5f;
+      m.AddTexCoord(u / slices, static_cast<float>(j) / stacks);
+    }
   auto vertexAt = [&](int i, int j) -> uint32_t {
     if (j == 0)
       return south;
@@ -270,7 +279,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string out = argv[1];
-  bool ok = Write(out, "sphere.dat", Sphere(64, 32)) && Write(out, "env.dat", Sphere(48, 24)) &&
+  bool ok = Write(out, "sphere.dat", Sphere(64, 32)) && Write(out, "env.dat", Sphere(96, 64)) &&
             Write(out, "station.dat", StationHull()) &&
             Write(out, "panels.dat", StationPanels()) &&
             Write(out, "windows.dat", StationWindows()) && Write(out, "dome.dat", StationDome());

@@ -276,6 +276,8 @@ void Sky() {
     if (rng.Uniform() > 0.35f + 0.65f * band(d))
       continue;
     float lat = std::asin(z), lon = std::atan2(d.x, d.z);
+    if (std::fabs(lat) > 1.5f) // the last few degrees round the poles stay dark
+      continue;
     if (lon < 0)
       lon += 2 * Pi;
     float px = lon / (2 * Pi) * W, py = (Pi / 2 - lat) / Pi * H;
@@ -295,12 +297,6 @@ void Sky() {
 // ---------------------------------------------------------------- glows
 
 void Glows() {
-  Jpeg("glow.jpg", Sprite(256, [](float u, float v, float&) {
-         float r = std::sqrt(u * u + v * v);
-         float k = std::exp(-r * r * 9) * 0.8f + std::exp(-r * 4) * 0.35f;
-         k *= SmoothStep(1.0f, 0.8f, r);
-         return Rgb{k, k * 0.96f, k * 0.9f};
-       }));
   Noise n(131);
   Jpeg("corona.jpg", Sprite(512, [&](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v), a = std::atan2(v, u);
@@ -414,15 +410,9 @@ void Particles() {
        }));
   Jpeg("bolt.jpg", Sprite(64, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
-         float k = std::min(1.0f, 1.6f * std::exp(-r * r * 14)) + 0.45f * std::exp(-r * 4);
+         float k = std::min(1.0f, 2.5f * std::exp(-r * r * 6)) + 0.5f * std::exp(-r * 3);
          k *= SmoothStep(1.0f, 0.85f, r);
          return Rgb{k * 0.8f, k * 0.85f, k};
-       }));
-  Jpeg("flash.jpg", Sprite(256, [](float u, float v, float&) {
-         float r = std::sqrt(u * u + v * v);
-         float k = std::exp(-r * r * 10) * 0.8f + std::exp(-r * 4) * 0.3f;
-         k *= SmoothStep(1.0f, 0.8f, r);
-         return Rgb{k * 0.7f, k * 0.75f, k};
        }));
 }
 

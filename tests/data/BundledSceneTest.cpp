@@ -20,6 +20,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "objects/Sphere.h"
 #include "resources/ArchiveFile.h"
 #include "resources/JpegImage.h"
 #include "resources/TextureCatalogue.h"
@@ -173,6 +174,12 @@ TEST(BundledArchive, HoldsEveryMemberTheSaverReads) {
   for (const std::string& t : s.textureUses)
     EXPECT_TRUE(listed.count(t)) << t << " is used but not listed in texture.txt";
   EXPECT_NE(std::find(s.worlds.begin(), s.worlds.end(), "world"), s.worlds.end());
+  // And no picture is packed that nothing loads.
+  listed.insert("textures\\load.jpg");
+  listed.insert("textures\\sign.jpg");
+  for (const auto& entry : fs::directory_iterator(DataDir + "/tree/textures"))
+    EXPECT_TRUE(listed.count("textures\\" + entry.path().filename().string()))
+        << entry.path().filename() << " is packed but never loaded";
 }
 
 TEST(BundledArchive, IsAtMostTwelveMegabytes) {
@@ -231,6 +238,25 @@ TEST(BundledScene, LoadsThroughTheLoadersWithNothingMissing) {
       << "every object block of every object file becomes one object";
   for (const std::string& p : s.parents)
     EXPECT_NE(world->objects.FindByName(p.c_str()), nullptr) << "parent " << p;
+
+  // The camera never comes nearer the origin than 30000 units, and sees 80
+  // units in front of it at the nearest: no body, ring or moon orbit of the
+  // world may reach out to its path.
+  int spheres = 0;
+  for (SceneObject* object : world->objects) {
+    auto* sphere = dynamic_cast<SphereObject*>(object);
+    if (!sphere)
+      continue;
+    ++spheres;
+    float reach = sphere->anchor.Length() + sphere->radius;
+    if (sphere->sys) {
+      auto* parent = dynamic_cast<SphereObject*>(sphere->parent);
+      ASSERT_NE(parent, nullptr) << sphere->name;
+      reach += parent->anchor.Length();
+    }
+    EXPECT_LT(reach, 30000.0f - 80.0f) << sphere->name;
+  }
+  EXPECT_GT(spheres, 10);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
   Worlds.clear();
