@@ -689,7 +689,10 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
             w.HandleEvent(e);
           else if (e.type == SDL_WINDOWEVENT && FindWindow(windowId))
             SDL_RaiseWindow(w.Window());
-          if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP)
+          // A frame after each button change and each move while dragging, so
+          // the controls see every step however fast the events came.
+          if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP ||
+              (e.type == SDL_MOUSEMOTION && (e.motion.state & SDL_BUTTON_LMASK)))
             break;
         }
         if (dialog.Ended())
