@@ -425,6 +425,13 @@ struct Unpacker::State {
       ResetCommon();
       Reset20();
     }
+    if (outSize == 0) {
+      // An empty member may come with no packed bytes at all; any tables it
+      // does carry serve the solid members after it.
+      if (!tablesRead && inSize > 0)
+        ReadTables20();
+      return true;
+    }
     if (!tablesRead && !ReadTables20())
       return false;
     while (produced < outSize) {

@@ -79,6 +79,19 @@ TEST(RarArchive, OtherBlocksAndDirectoriesAreSkipped) {
   EXPECT_EQ(out, "env");
 }
 
+TEST(RarArchive, EmptyCompressedMemberWithoutPackedBytes) {
+  for (uint8_t version : {15, 20}) {
+    std::vector<uint8_t> a = Start();
+    FileHeader h = Stored("empty.txt", "");
+    h.method = 0x33;
+    h.unpackVersion = version;
+    Add(a, h);
+    std::string out = "x";
+    EXPECT_TRUE(Extract(a, "empty.txt", out)) << int(version);
+    EXPECT_EQ(out, "");
+  }
+}
+
 TEST(RarArchive, EndBlockEndsTheWalk) {
   std::vector<uint8_t> a = Start();
   Add(a, Stored("a", "1"));

@@ -275,6 +275,7 @@ TEST(RarDecode, EmptyInputIsCorruptUnlessNothingIsWanted) {
   EXPECT_FALSE(unpacker.Unpack(20, nullptr, 0, false, out, sizeof out));
   EXPECT_FALSE(unpacker.Unpack(15, nullptr, 0, false, out, sizeof out));
   EXPECT_TRUE(unpacker.Unpack(15, nullptr, 0, false, out, 0));
+  EXPECT_TRUE(unpacker.Unpack(20, nullptr, 0, false, out, 0)); // an empty member
   EXPECT_FALSE(unpacker.Unpack(29, nullptr, 0, false, out, 0));
 }
 
