@@ -84,6 +84,7 @@ public:
   void RunActions();
   Uint32 WindowId() const { return window ? SDL_GetWindowID(window) : 0; }
   SDL_Window* Window() const { return window; }
+  bool MouseHeld() const { return mouseDown; }
 
 private:
   void DrawControl(Control& c, bool active);
@@ -637,6 +638,7 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
       SDL_RaiseWindow(w.Window());
       w.Render(true);
       std::deque<SDL_Event> pending;
+      Uint32 lastFrame = SDL_GetTicks();
       while (!dialog.Ended()) {
         if (QuitSignalReceived())
           g_quit = true;
@@ -658,6 +660,7 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
             pending.push_back(e);
         }
         // Events up to and including the next mouse button change, then a frame.
+        bool anyEvent = !pending.empty();
         while (!pending.empty() && !dialog.Ended()) {
           e = pending.front();
           pending.pop_front();
@@ -687,7 +690,8 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
           // Owners of an open dialog take no input.
           if (windowId == w.WindowId())
             w.HandleEvent(e);
-          else if (e.type == SDL_WINDOWEVENT && FindWindow(windowId))
+          else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED &&
+                   FindWindow(windowId))
             SDL_RaiseWindow(w.Window());
           // A frame after each button change and each move while dragging, so
           // the controls see every step however fast the events came.
@@ -697,6 +701,11 @@ intptr_t RunInWindow(Dialog& dialog, unsigned long x11Owner) {
         }
         if (dialog.Ended())
           break;
+        // Idle: a frame now and then is enough (a held button repeats, so it
+        // keeps the frames coming).
+        if (!anyEvent && !w.MouseHeld() && SDL_GetTicks() - lastFrame < 250)
+          continue;
+        lastFrame = SDL_GetTicks();
         for (DialogWindow* other : g_stack)
           if (other != &w)
             other->Render(false);
