@@ -159,7 +159,7 @@ expect_value Speed 70 # kept
 expect_value TimeFormat 1
 echo "ok: Restore Defaults then OK"
 
-# 2. A check box, the camera-speed thumb dragged to 30, then Enter.
+# 2. A check box, the camera-speed thumb dragged to 30, page clicks, then Enter.
 write_settings
 start_dialog
 click_dlu 111 17 48 9 # Show FPS: on -> off
@@ -178,13 +178,22 @@ xdotool mousemove --window "$window" $((left + span * 30 / 100)) "$y"
 sleep 0.2
 xdotool mouseup 1
 sleep 0.3
+# A click beside the brightness thumb (at 20) pages it up by 10; the volume
+# trackbar is disabled (music is off) and ignores the same click.
+y=$(( (130 * 13 + 6 * 13 + 4) / 8 ))
+xdotool mousemove --window "$window" 280 "$y" click 1
+sleep 0.3
+xdotool mousemove --window "$window" 570 "$y" click 1
+sleep 0.3
 key Return
 finish
+expect_value Gamma 30
+expect_value Volume 40
 expect_value ShowFPS 0
 speed=$(value Speed)
 [ "$speed" -ge 29 ] && [ "$speed" -le 31 ] || fail "Speed is $speed after the drag, expected 30"
 expect_value VSync 1 # untouched
-echo "ok: check box, thumb drag and Enter"
+echo "ok: check box, thumb drag, page click, disabled trackbar and Enter"
 
 # 3. The About box over the dialog; Escape closes it, then Escape cancels.
 write_settings
