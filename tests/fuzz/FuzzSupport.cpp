@@ -12,6 +12,9 @@
 
 #include "resources/RarWriter.h"
 
+FuzzIgnoreLeaks::FuzzIgnoreLeaks() { __lsan_disable(); }
+FuzzIgnoreLeaks::~FuzzIgnoreLeaks() { __lsan_enable(); }
+
 namespace {
 
 std::string WorkDir;
@@ -31,10 +34,7 @@ int GlCalls = 0;
 // The driver's own allocations around making and dropping a context are not
 // ours to check: they are kept in (or freed with) libraries loaded and
 // unloaded on the way, which the leak checker cannot see into.
-struct IgnoreDriverLeaks {
-  IgnoreDriverLeaks() { __lsan_disable(); }
-  ~IgnoreDriverLeaks() { __lsan_enable(); }
-};
+using IgnoreDriverLeaks = FuzzIgnoreLeaks;
 
 void DestroyGl() {
   IgnoreDriverLeaks ignore;
