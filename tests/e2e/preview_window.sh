@@ -122,7 +122,7 @@ for part in right below; do
 done
 echo "ok: the picture at the parent's top left on black"
 
-# 2. Covered and uncovered again, it repaints.
+# 2. Hidden and shown again, it repaints.
 xdotool windowunmap --sync "$parent"
 xdotool windowmap --sync "$parent"
 sleep 0.5
@@ -131,7 +131,17 @@ convert "xwd:$work/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$wo
 cmp -s "$work/expected.rgb" "$work/shown.rgb" || fail "no repaint after the window was shown again"
 echo "ok: repainted"
 
-# 3. The parent goes away, and the preview with it.
+# 3. The host stops a preview with SIGTERM: it ends with exit code 0.
+"$nimbrel" /p "$((parent))" >"$work/stdout2" 2>"$work/stderr2" &
+second=$!
+sleep 1
+kill -0 "$second" 2>/dev/null || fail "the second preview ended at once"
+kill -TERM "$second"
+wait_exit "$second" 10
+[ "$rc" = 0 ] || fail "after SIGTERM: $rc (expected exit code 0)"
+echo "ok: SIGTERM"
+
+# 4. The parent goes away, and the preview with it.
 kill "$parent_pid"
 wait "$parent_pid" 2>/dev/null || true
 parent_pid=""
@@ -140,7 +150,7 @@ app_pid=""
 [ "$rc" = 0 ] || fail "after the parent was destroyed: $rc (expected exit code 0)"
 echo "ok: ends with the parent"
 
-# 4. No window number, and a number that names no window: the message box
+# 5. No window number, and a number that names no window: the message box
 # "Cannot creat window!" with the caption "ERROR", dismissed with Return.
 for args in "/p" "/p 123456789"; do
   # shellcheck disable=SC2086
