@@ -37,7 +37,8 @@ for _ in $(seq 100); do
 done
 exec 5>&-
 [ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 
 export XDG_CONFIG_HOME="$work/config"
 export ASAN_OPTIONS="detect_leaks=0"
