@@ -210,11 +210,6 @@ double Percentile(std::vector<double> sorted, double p) {
   return sorted[std::min(rank, sorted.size() - 1)];
 }
 
-void UpdateObjects(const ObjectList& list, double elapsed) {
-  for (SceneObject* object : list)
-    object->Update(elapsed);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -265,14 +260,7 @@ int main(int argc, char** argv) {
   InitGLState();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   LoadProgressSink = nullptr;
-  LoadTextureCatalogue(Textures, "texture.txt", false);
-  BuildDigitGlyphs();
-  LoadSharedGeometry();
-  MainCamera.position = Vec3(0.0f, 0.0f, 1500.0f);
-  MainCamera.look = Vec3(0.0f, 0.0f, -1.0f);
-  MainCamera.up = Vec3(0.0f, 1.0f, 0.0f);
-  LoadEnvironments(Environments, "env.txt");
-  LoadWorlds(Worlds, Environments, "worlds.txt");
+  LoadSceneData(false);
   SRand(o.seed);
   SpeedFactor = ComputeSpeedFactor(Settings.Speed);
   CurrentWorld = FindWorld(Worlds, "world");
@@ -299,11 +287,7 @@ int main(int argc, char** argv) {
   frameMs.reserve(static_cast<size_t>(o.frames));
   for (long frame = 0; frame < o.frames; ++frame) {
     auto start = std::chrono::steady_clock::now();
-    MainCamera.Advance(static_cast<double>(SpeedFactor) * o.dt);
-    UpdateObjects(FirstPassList, o.dt);
-    UpdateObjects(WorldObjectList, o.dt);
-    UpdateObjects(PostPassList, o.dt);
-    DrawFrame();
+    AdvanceAndDrawFrame(o.dt);
     glFinish();
     frameMs.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)

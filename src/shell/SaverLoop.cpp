@@ -219,16 +219,31 @@ void RunFrameLoop() {
 
     double elapsed = FrameTimer.Elapsed();
     FrameTimer.Stamp();
-    MainCamera.Advance(static_cast<double>(SpeedFactor) * elapsed);
-    UpdateList(FirstPassList, elapsed);
-    UpdateList(WorldObjectList, elapsed);
-    UpdateList(PostPassList, elapsed);
-    DrawFrame();
+    AdvanceAndDrawFrame(elapsed);
     PlatformSwapBuffers(RenderingWindow);
     ++FramesPresented;
     if (FrameLoopLimit && ++framesThisRun >= FrameLoopLimit)
       running = false;
   }
+}
+
+void LoadSceneData(bool reportProgress) {
+  LoadTextureCatalogue(Textures, "texture.txt", reportProgress);
+  BuildDigitGlyphs();
+  LoadSharedGeometry();
+  MainCamera.position = Vec3(0.0f, 0.0f, 1500.0f);
+  MainCamera.look = Vec3(0.0f, 0.0f, -1.0f);
+  MainCamera.up = Vec3(0.0f, 1.0f, 0.0f);
+  LoadEnvironments(Environments, "env.txt");
+  LoadWorlds(Worlds, Environments, "worlds.txt");
+}
+
+void AdvanceAndDrawFrame(double elapsed) {
+  MainCamera.Advance(static_cast<double>(SpeedFactor) * elapsed);
+  UpdateList(FirstPassList, elapsed);
+  UpdateList(WorldObjectList, elapsed);
+  UpdateList(PostPassList, elapsed);
+  DrawFrame();
 }
 
 float ComputeSpeedFactor(uint32_t speed) { return static_cast<float>(speed) / 50.0f + 0.5f; }
@@ -283,14 +298,7 @@ void RunSaver(SaverApp& app) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
   LoadProgressSink = SendProgressToRenderingWindow;
-  LoadTextureCatalogue(Textures, "texture.txt", true);
-  BuildDigitGlyphs();
-  LoadSharedGeometry();
-  MainCamera.position = Vec3(0.0f, 0.0f, 1500.0f);
-  MainCamera.look = Vec3(0.0f, 0.0f, -1.0f);
-  MainCamera.up = Vec3(0.0f, 1.0f, 0.0f);
-  LoadEnvironments(Environments, "env.txt");
-  LoadWorlds(Worlds, Environments, "worlds.txt");
+  LoadSceneData(true);
 
   if (Settings.EnableMusic)
     StartMusic();

@@ -59,6 +59,13 @@ float ComputeSpeedFactor(uint32_t speed);
 LResult SaverWindowProc(WindowHandle window, unsigned message, WParam wParam, LParam lParam);
 // Draws one frame into the back buffer (no presentation).
 void DrawFrame();
+// Loads the scene from data.sdd in the saver's order: the texture catalogue
+// (reporting progress when asked), the clock glyphs, the shared geometry, the
+// camera's starting pose, the environments and the worlds.
+void LoadSceneData(bool reportProgress);
+// One frame's work after the time is measured: advances the camera by the
+// scaled time, updates the three frame lists with the unscaled time, draws.
+void AdvanceAndDrawFrame(double elapsed);
 
 // The frame loop on its own (the windows, the context and the timers must be
 // set up): drains messages, else measures, updates, draws and presents one
