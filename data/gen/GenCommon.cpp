@@ -35,7 +35,8 @@ float Noise::At(float x, float y, float z) const {
   auto fade = [](float t) { return t * t * t * (t * (t * 6 - 15) + 10); };
   float u = fade(dx), v = fade(dy), w = fade(dz);
   auto corner = [&](int cx, int cy, int cz) {
-    const float* g = grad[perm[perm[perm[(ix + cx) & 255] + ((iy + cy) & 255)] + ((iz + cz) & 255)]];
+    const float* g =
+        grad[perm[perm[perm[(ix + cx) & 255] + ((iy + cy) & 255)] + ((iz + cz) & 255)]];
     return g[0] * (dx - cx) + g[1] * (dy - cy) + g[2] * (dz - cz);
   };
   auto lerp = [](float a, float b, float t) { return a + (b - a) * t; };

@@ -23,13 +23,27 @@ std::vector<Polyline> Segments(const char* on) {
   const float l = 0.08f, r = 0.92f, t = 0.96f, m = 0.5f, b = 0.04f, gap = 0.07f;
   for (const char* s = on; *s; ++s) {
     switch (*s) {
-    case 'a': out.push_back({{l + gap, t}, {r - gap, t}}); break;
-    case 'b': out.push_back({{r, t - gap}, {r, m + gap}}); break;
-    case 'c': out.push_back({{r, m - gap}, {r, b + gap}}); break;
-    case 'd': out.push_back({{l + gap, b}, {r - gap, b}}); break;
-    case 'e': out.push_back({{l, m - gap}, {l, b + gap}}); break;
-    case 'f': out.push_back({{l, t - gap}, {l, m + gap}}); break;
-    case 'g': out.push_back({{l + gap, m}, {r - gap, m}}); break;
+    case 'a':
+      out.push_back({{l + gap, t}, {r - gap, t}});
+      break;
+    case 'b':
+      out.push_back({{r, t - gap}, {r, m + gap}});
+      break;
+    case 'c':
+      out.push_back({{r, m - gap}, {r, b + gap}});
+      break;
+    case 'd':
+      out.push_back({{l + gap, b}, {r - gap, b}});
+      break;
+    case 'e':
+      out.push_back({{l, m - gap}, {l, b + gap}});
+      break;
+    case 'f':
+      out.push_back({{l, t - gap}, {l, m + gap}});
+      break;
+    case 'g':
+      out.push_back({{l + gap, m}, {r - gap, m}});
+      break;
     }
   }
   return out;
@@ -48,23 +62,37 @@ float SegmentDistance(float px, float py, float ax, float ay, float bx, float by
 
 std::vector<Polyline> Glyph(char c) {
   switch (c) {
-  case '0': return Segments("abcdef");
-  case '1': return Segments("bc");
-  case '2': return Segments("abged");
-  case '3': return Segments("abgcd");
-  case '4': return Segments("fgbc");
-  case '5': return Segments("afgcd");
-  case '6': return Segments("afgedc");
-  case '7': return Segments("abc");
-  case '8': return Segments("abcdefg");
-  case '9': return Segments("abcdfg");
-  case ':': return {Oval(0.5f, 0.28f, 0.05f, 0.05f), Oval(0.5f, 0.72f, 0.05f, 0.05f)};
-  case 'A': return {{{0, 0}, {0.5f, 1}, {1, 0}}, {{0.22f, 0.42f}, {0.78f, 0.42f}}};
+  case '0':
+    return Segments("abcdef");
+  case '1':
+    return Segments("bc");
+  case '2':
+    return Segments("abged");
+  case '3':
+    return Segments("abgcd");
+  case '4':
+    return Segments("fgbc");
+  case '5':
+    return Segments("afgcd");
+  case '6':
+    return Segments("afgedc");
+  case '7':
+    return Segments("abc");
+  case '8':
+    return Segments("abcdefg");
+  case '9':
+    return Segments("abcdfg");
+  case ':':
+    return {Oval(0.5f, 0.28f, 0.05f, 0.05f), Oval(0.5f, 0.72f, 0.05f, 0.05f)};
+  case 'A':
+    return {{{0, 0}, {0.5f, 1}, {1, 0}}, {{0.22f, 0.42f}, {0.78f, 0.42f}}};
   case 'B':
     return {{{0, 0}, {0, 1}, {0.65f, 1}, {0.85f, 0.9f}, {0.85f, 0.62f}, {0.65f, 0.52f}, {0, 0.52f}},
             {{0.65f, 0.52f}, {0.92f, 0.4f}, {0.92f, 0.12f}, {0.7f, 0}, {0, 0}}};
-  case 'D': return {{{0, 0}, {0, 1}, {0.55f, 1}, {0.92f, 0.75f}, {0.92f, 0.25f}, {0.55f, 0}, {0, 0}}};
-  case 'E': return {{{0.9f, 1}, {0, 1}, {0, 0}, {0.9f, 0}}, {{0, 0.5f}, {0.7f, 0.5f}}};
+  case 'D':
+    return {{{0, 0}, {0, 1}, {0.55f, 1}, {0.92f, 0.75f}, {0.92f, 0.25f}, {0.55f, 0}, {0, 0}}};
+  case 'E':
+    return {{{0.9f, 1}, {0, 1}, {0, 0}, {0.9f, 0}}, {{0, 0.5f}, {0.7f, 0.5f}}};
   case 'G':
     return {{{0.92f, 0.82f},
              {0.7f, 1},
@@ -76,16 +104,23 @@ std::vector<Polyline> Glyph(char c) {
              {0.95f, 0.2f},
              {0.95f, 0.45f},
              {0.55f, 0.45f}}};
-  case 'I': return {{{0.5f, 0}, {0.5f, 1}}, {{0.25f, 1}, {0.75f, 1}}, {{0.25f, 0}, {0.75f, 0}}};
-  case 'L': return {{{0, 1}, {0, 0}, {0.85f, 0}}};
-  case 'M': return {{{0, 0}, {0, 1}, {0.5f, 0.35f}, {1, 1}, {1, 0}}};
-  case 'N': return {{{0, 0}, {0, 1}, {1, 0}, {1, 1}}};
-  case 'O': return {Oval(0.5f, 0.5f, 0.5f, 0.5f)};
-  case 'P': return {{{0, 0}, {0, 1}, {0.7f, 1}, {0.92f, 0.86f}, {0.92f, 0.64f}, {0.7f, 0.5f}, {0, 0.5f}}};
+  case 'I':
+    return {{{0.5f, 0}, {0.5f, 1}}, {{0.25f, 1}, {0.75f, 1}}, {{0.25f, 0}, {0.75f, 0}}};
+  case 'L':
+    return {{{0, 1}, {0, 0}, {0.85f, 0}}};
+  case 'M':
+    return {{{0, 0}, {0, 1}, {0.5f, 0.35f}, {1, 1}, {1, 0}}};
+  case 'N':
+    return {{{0, 0}, {0, 1}, {1, 0}, {1, 1}}};
+  case 'O':
+    return {Oval(0.5f, 0.5f, 0.5f, 0.5f)};
+  case 'P':
+    return {{{0, 0}, {0, 1}, {0.7f, 1}, {0.92f, 0.86f}, {0.92f, 0.64f}, {0.7f, 0.5f}, {0, 0.5f}}};
   case 'R':
     return {{{0, 0}, {0, 1}, {0.7f, 1}, {0.92f, 0.86f}, {0.92f, 0.64f}, {0.7f, 0.5f}, {0, 0.5f}},
             {{0.45f, 0.5f}, {0.95f, 0}}};
-  default: return {};
+  default:
+    return {};
   }
 }
 

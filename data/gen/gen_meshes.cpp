@@ -1,15 +1,19 @@
 // Writes the scene's triangle meshes in the .dat format into <out>/meshes:
 //   sphere.dat   unit sphere, poles on y, smooth normals, seamless texcoords
-//   env.dat      the sky sphere (unit radius, finer, so the poles do not pinch)
+//   env.dat      the sky: a cube blown up to a unit sphere (no poles to pinch)
 //   station.dat  the space station's hull: hub, spine, ring, spokes, dock
 //   panels.dat   its solar panel wings
 //   windows.dat  the lit band of windows round the ring
 //   dome.dat     the glass dome over the hub
 // Usage: gen_meshes <out>
 #include "GenCommon.h"
+#include "SkyCube.h"
 
+#include <cmath>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <tuple>
 
 using gen::DatMeshOut;
 using gen::Pi;
@@ -81,6 +85,49 @@ DatMeshOut Sphere(int slices, int stacks) {
   return m;
 }
 
+// The sky: a cube blown up to a sphere, each face an n x n grid mapped to its
+// cell of the sky texture (SkyCube.h). Vertices along the faces' edges are
+// shared, texture coordinates are not.
+DatMeshOut SkySphere(int n) {
+  DatMeshOut m;
+  std::map<std::tuple<long, long, long>, uint32_t> shared;
+  for (const gen::SkyFace& f : gen::SkyFaces) {
+    std::vector<uint32_t> v((n + 1) * (n + 1)), t((n + 1) * (n + 1));
+    for (int j = 0; j <= n; ++j)
+      for (int i = 0; i <= n; ++i) {
+        float a = -1 + 2.0f * i / n, b = -1 + 2.0f * j / n;
+        V3 p = Normalize({f.n[0] + a * f.s[0] + b * f.t[0], f.n[1] + a * f.s[1] + b * f.t[1],
+                          f.n[2] + a * f.s[2] + b * f.t[2]});
+        auto key =
+            std::make_tuple(std::lround(p.x * 1e5), std::lround(p.y * 1e5), std::lround(p.z * 1e5));
+        auto found = shared.find(key);
+        if (found == shared.end())
+          found = shared.emplace(key, m.AddVertex(p.x, p.y, p.z)).first;
+        v[j * (n + 1) + i] = found->second;
+        float x, y;
+        gen::SkyPixel(f, a, b, x, y);
+        t[j * (n + 1) + i] = m.AddTexCoord(x / gen::SkyWidth, 1 - y / gen::SkyHeight);
+      }
+    auto tri = [&](int i0, int j0, int i1, int j1, int i2, int j2) {
+      uint32_t vi[3] = {v[j0 * (n + 1) + i0], v[j1 * (n + 1) + i1], v[j2 * (n + 1) + i2]};
+      uint32_t ti[3] = {t[j0 * (n + 1) + i0], t[j1 * (n + 1) + i1], t[j2 * (n + 1) + i2]};
+      float nn[9];
+      for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k)
+          nn[c * 3 + k] = m.vertices[vi[c] * 3 + k];
+      m.AddTriangle(vi, ti, nn);
+    };
+    // s x t = n: (i, j) -> (i + 1, j) -> (i, j + 1) turns counter-clockwise
+    // seen from outside.
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i < n; ++i) {
+        tri(i, j, i + 1, j, i, j + 1);
+        tri(i + 1, j, i + 1, j + 1, i, j + 1);
+      }
+  }
+  return m;
+}
+
 // Builds geometry into a mesh, one quad or triangle at a time, with its own
 // vertices per face (flat or given normals).
 class Builder {
@@ -119,7 +166,8 @@ public:
   }
   void FlatQuad(V3 a, V3 b, V3 c, V3 d, float u0, float v0, float u1, float v1) {
     V3 e1{b.x - a.x, b.y - a.y, b.z - a.z}, e2{d.x - a.x, d.y - a.y, d.z - a.z};
-    V3 n = Normalize({e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x});
+    V3 n = Normalize(
+        {e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x});
     Quad(a, b, c, d, n, n, n, n, u0, v0, u1, v1);
   }
 
@@ -137,11 +185,19 @@ public:
         V3 up{0, 0, 1}, down{0, 0, -1};
         V3 ct{0, 0, z1}, cb{0, 0, z0};
         V3 pt[3] = {ct, t0, t1}, nt[3] = {up, up, up};
-        float uvt[6] = {0.5f, 0.5f, 0.5f + 0.5f * n0.x, 0.5f + 0.5f * n0.y, 0.5f + 0.5f * n1.x,
+        float uvt[6] = {0.5f,
+                        0.5f,
+                        0.5f + 0.5f * n0.x,
+                        0.5f + 0.5f * n0.y,
+                        0.5f + 0.5f * n1.x,
                         0.5f + 0.5f * n1.y};
         Triangle(pt, nt, uvt);
         V3 pb[3] = {cb, b1, b0}, nb[3] = {down, down, down};
-        float uvb[6] = {0.5f, 0.5f, 0.5f + 0.5f * n1.x, 0.5f + 0.5f * n1.y, 0.5f + 0.5f * n0.x,
+        float uvb[6] = {0.5f,
+                        0.5f,
+                        0.5f + 0.5f * n1.x,
+                        0.5f + 0.5f * n1.y,
+                        0.5f + 0.5f * n0.x,
                         0.5f + 0.5f * n0.y};
         Triangle(pb, nb, uvb);
       }
@@ -217,14 +273,14 @@ private:
 DatMeshOut StationHull() {
   DatMeshOut m;
   Builder b(m);
-  b.Cylinder(0.24f, -0.32f, 0.32f, 24, true, 3, 1.5f);     // hub
-  b.Cylinder(0.075f, -1.35f, 1.25f, 12, true, 1, 6);       // spine
-  b.Torus(0.95f, 0.085f, 64, 10, 0, 2 * Pi, 12, 1);        // habitat ring
-  b.Cylinder(0.16f, 0.55f, 0.75f, 16, true, 2, 0.5f);      // upper module
-  b.Cylinder(0.16f, -0.75f, -0.55f, 16, true, 2, 0.5f);    // lower module
-  b.Box({0, 0, 1.32f}, {0.11f, 0.11f, 0.07f}, 3);          // docking block
-  b.Cylinder(0.012f, 1.32f, 1.7f, 6, false, 1, 1);         // antenna
-  for (int k = 0; k < 4; ++k) {                            // spokes
+  b.Cylinder(0.24f, -0.32f, 0.32f, 24, true, 3, 1.5f);  // hub
+  b.Cylinder(0.075f, -1.35f, 1.25f, 12, true, 1, 6);    // spine
+  b.Torus(0.95f, 0.085f, 64, 10, 0, 2 * Pi, 12, 1);     // habitat ring
+  b.Cylinder(0.16f, 0.55f, 0.75f, 16, true, 2, 0.5f);   // upper module
+  b.Cylinder(0.16f, -0.75f, -0.55f, 16, true, 2, 0.5f); // lower module
+  b.Box({0, 0, 1.32f}, {0.11f, 0.11f, 0.07f}, 3);       // docking block
+  b.Cylinder(0.012f, 1.32f, 1.7f, 6, false, 1, 1);      // antenna
+  for (int k = 0; k < 4; ++k) {                         // spokes
     float a = Pi / 2 * k + Pi / 4;
     V3 dir{std::cos(a), std::sin(a), 0}, side{-std::sin(a), std::cos(a), 0};
     b.SetFrame(side, {0, 0, 1}, dir, {0, 0, 0});
@@ -279,9 +335,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string out = argv[1];
-  bool ok = Write(out, "sphere.dat", Sphere(64, 32)) && Write(out, "env.dat", Sphere(96, 64)) &&
-            Write(out, "station.dat", StationHull()) &&
-            Write(out, "panels.dat", StationPanels()) &&
+  bool ok = Write(out, "sphere.dat", Sphere(64, 32)) && Write(out, "env.dat", SkySphere(24)) &&
+            Write(out, "station.dat", StationHull()) && Write(out, "panels.dat", StationPanels()) &&
             Write(out, "windows.dat", StationWindows()) && Write(out, "dome.dat", StationDome());
   return ok ? 0 : 1;
 }

@@ -136,7 +136,8 @@ void Bell(Stereo& out, float startSeconds, float midi, float gain, float pan) {
   for (long i = 0; i < frames; ++i) {
     float t = static_cast<float>(i) / Rate;
     float env = (1 - std::exp(-t * 200)) * std::exp(-t * 1.1f) * gain;
-    float s = std::sin(2 * Pi * freq * t) + 0.35f * std::sin(2 * Pi * freq * 2.76f * t) * std::exp(-t * 2);
+    float s = std::sin(2 * Pi * freq * t) +
+              0.35f * std::sin(2 * Pi * freq * 2.76f * t) * std::exp(-t * 2);
     out.Add(start + i, s * env * (1 - pan), s * env * (1 + pan));
   }
 }

@@ -5,6 +5,7 @@
 // pictures that need an alpha channel are 32-bit TGA.
 // Usage: gen_textures <out>
 #include "GenCommon.h"
+#include "SkyCube.h"
 #include "Strokes.h"
 
 #include <algorithm>
@@ -85,10 +86,12 @@ void Sun() {
 void GasGiant() {
   Noise n(23);
   const std::vector<RampStop> bands = {
-      {0.00f, {0.78f, 0.66f, 0.50f}}, {0.12f, {0.62f, 0.45f, 0.30f}}, {0.22f, {0.90f, 0.82f, 0.66f}},
-      {0.33f, {0.72f, 0.52f, 0.36f}}, {0.42f, {0.95f, 0.88f, 0.74f}}, {0.50f, {0.80f, 0.60f, 0.42f}},
-      {0.58f, {0.93f, 0.85f, 0.70f}}, {0.68f, {0.66f, 0.47f, 0.33f}}, {0.78f, {0.88f, 0.78f, 0.62f}},
-      {0.88f, {0.60f, 0.46f, 0.36f}}, {1.00f, {0.74f, 0.64f, 0.54f}}};
+      {0.00f, {0.78f, 0.66f, 0.50f}}, {0.12f, {0.62f, 0.45f, 0.30f}},
+      {0.22f, {0.90f, 0.82f, 0.66f}}, {0.33f, {0.72f, 0.52f, 0.36f}},
+      {0.42f, {0.95f, 0.88f, 0.74f}}, {0.50f, {0.80f, 0.60f, 0.42f}},
+      {0.58f, {0.93f, 0.85f, 0.70f}}, {0.68f, {0.66f, 0.47f, 0.33f}},
+      {0.78f, {0.88f, 0.78f, 0.62f}}, {0.88f, {0.60f, 0.46f, 0.36f}},
+      {1.00f, {0.74f, 0.64f, 0.54f}}};
   Image img = Planet(1024, 512, [&](Dir3 d, float lat) {
     float warp = n.Fbm(d.x * 3, d.y * 12, d.z * 3, 5);
     float fine = n.Fbm(d.x * 20, d.y * 60, d.z * 20, 3);
@@ -201,7 +204,8 @@ void Rocky(const char* name, uint32_t seed, Rgb dark, Rgb light, float craters) 
   std::vector<Crater> list;
   for (int i = 0; i < 90; ++i) {
     float z = rng.Range(-1, 1), a = rng.Range(0, 2 * Pi), s = std::sqrt(1 - z * z);
-    list.push_back({{s * std::cos(a), z, s * std::sin(a)}, 0.02f + 0.12f * std::pow(rng.Uniform(), 3.0f)});
+    list.push_back(
+        {{s * std::cos(a), z, s * std::sin(a)}, 0.02f + 0.12f * std::pow(rng.Uniform(), 3.0f)});
   }
   Image img = Planet(512, 256, [&](Dir3 d, float) {
     float t = 0.5f + 0.5f * n.Fbm(d.x * 3, d.y * 3, d.z * 3, 6);
@@ -240,10 +244,9 @@ Image Flat(Rgb c) {
 // ---------------------------------------------------------------- sky
 
 void Sky() {
-  const int W = 4096, H = 2048;
   Noise n(101), m(103);
-  Image img(W, H);
-  // The galactic plane: a great circle tilted against the sphere's equator.
+  Image img(SkyWidth, SkyHeight);
+  // The galactic plane: a great circle tilted against the equator.
   Dir3 pole{0.35f, 0.82f, -0.45f};
   float pl = std::sqrt(pole.x * pole.x + pole.y * pole.y + pole.z * pole.z);
   pole = {pole.x / pl, pole.y / pl, pole.z / pl};
@@ -251,46 +254,73 @@ void Sky() {
     float s = d.x * pole.x + d.y * pole.y + d.z * pole.z;
     return std::exp(-s * s / (2 * 0.16f * 0.16f));
   };
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) {
-      float lat;
-      Dir3 d = Direction(x, y, W, H, lat);
-      float b = band(d);
-      float dust = n.Fbm(d.x * 5, d.y * 5, d.z * 5, 6);
-      float glow = b * (0.10f + 0.08f * dust) * SmoothStep(-0.4f, 0.3f, dust + 0.2f);
-      float lane = SmoothStep(0.05f, 0.25f, n.Fbm(d.x * 9 + 3, d.y * 9, d.z * 9, 4)) * b;
-      Rgb c = Scale(Rgb{0.75f, 0.72f, 0.85f}, glow * (1 - 0.7f * lane));
-      // Coloured nebulae.
-      float neb1 = SmoothStep(0.15f, 0.6f, m.Fbm(d.x * 2.2f, d.y * 2.2f, d.z * 2.2f, 6));
-      float neb2 = SmoothStep(0.2f, 0.65f, m.Fbm(d.x * 2.6f + 7, d.y * 2.6f, d.z * 2.6f - 3, 6));
-      c = AddRgb(c, Scale(Rgb{0.45f, 0.10f, 0.35f}, 0.5f * neb1));
-      c = AddRgb(c, Scale(Rgb{0.08f, 0.25f, 0.45f}, 0.5f * neb2));
-      c = AddRgb(c, Rgb{0.004f, 0.006f, 0.014f});
-      img.Set(x, y, c, 0);
-    }
-  // Stars: many faint, a few bright, more of them along the band.
+  auto direction = [](const SkyFace& f, float a, float b) {
+    Dir3 d{f.n[0] + a * f.s[0] + b * f.t[0], f.n[1] + a * f.s[1] + b * f.t[1],
+           f.n[2] + a * f.s[2] + b * f.t[2]};
+    float l = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    return Dir3{d.x / l, d.y / l, d.z / l};
+  };
+  for (const SkyFace& f : SkyFaces)
+    for (int y = f.cellY * SkyCell; y < (f.cellY + 1) * SkyCell; ++y)
+      for (int x = f.cellX * SkyCell; x < (f.cellX + 1) * SkyCell; ++x) {
+        float a, b;
+        SkyFacePoint(f, x + 0.5f, y + 0.5f, a, b);
+        Dir3 d = direction(f, a, b);
+        float bd = band(d);
+        float dust = n.Fbm(d.x * 5, d.y * 5, d.z * 5, 6);
+        float glow = bd * (0.10f + 0.08f * dust) * SmoothStep(-0.4f, 0.3f, dust + 0.2f);
+        float lane = SmoothStep(0.05f, 0.25f, n.Fbm(d.x * 9 + 3, d.y * 9, d.z * 9, 4)) * bd;
+        Rgb c = Scale(Rgb{0.75f, 0.72f, 0.85f}, glow * (1 - 0.7f * lane));
+        // Coloured nebulae.
+        float neb1 = SmoothStep(0.15f, 0.6f, m.Fbm(d.x * 2.2f, d.y * 2.2f, d.z * 2.2f, 6));
+        float neb2 = SmoothStep(0.2f, 0.65f, m.Fbm(d.x * 2.6f + 7, d.y * 2.6f, d.z * 2.6f - 3, 6));
+        c = AddRgb(c, Scale(Rgb{0.45f, 0.10f, 0.35f}, 0.5f * neb1));
+        c = AddRgb(c, Scale(Rgb{0.08f, 0.25f, 0.45f}, 0.5f * neb2));
+        c = AddRgb(c, Rgb{0.004f, 0.006f, 0.014f});
+        img.Set(x, y, c, 1);
+      }
+  // Stars: many faint, a few bright, more of them along the band. Each is
+  // painted on every face (margins included) that shows its direction, and
+  // only inside that face's cell.
   Lcg rng(107);
+  const float margin = 1 + 2.0f * (SkyPad + 2) / (SkyCell - 2 * SkyPad);
   for (int i = 0; i < 30000; ++i) {
-    float z = rng.Range(-1, 1), a = rng.Range(0, 2 * Pi), s = std::sqrt(1 - z * z);
-    Dir3 d{s * std::sin(a), z, s * std::cos(a)};
-    if (rng.Uniform() > 0.35f + 0.65f * band(d))
-      continue;
-    float lat = std::asin(z), lon = std::atan2(d.x, d.z);
-    if (std::fabs(lat) > 1.5f) // the last few degrees round the poles stay dark
-      continue;
-    if (lon < 0)
-      lon += 2 * Pi;
-    float px = lon / (2 * Pi) * W, py = (Pi / 2 - lat) / Pi * H;
+    float z = rng.Range(-1, 1), az = rng.Range(0, 2 * Pi), r = std::sqrt(1 - z * z);
+    Dir3 d{r * std::sin(az), z, r * std::cos(az)};
+    bool keep = rng.Uniform() <= 0.35f + 0.65f * band(d);
     float mag = std::pow(rng.Uniform(), 6.0f);
-    float temp = rng.Uniform();
+    float temp = rng.Uniform(), weight = rng.Uniform();
+    if (!keep)
+      continue;
     Rgb c = temp < 0.2f   ? Rgb{1.0f, 0.75f, 0.55f}
             : temp < 0.7f ? Rgb{1.0f, 0.97f, 0.92f}
                           : Rgb{0.75f, 0.85f, 1.0f};
-    float sx = 1 / std::max(0.05f, std::cos(lat));
-    img.Splat(px, py, 0.55f + 1.2f * mag, c, 0.05f + 0.3f * rng.Uniform() + 2.2f * mag, true, sx);
+    for (const SkyFace& f : SkyFaces) {
+      float dn = d.x * f.n[0] + d.y * f.n[1] + d.z * f.n[2];
+      if (dn < 0.4f)
+        continue;
+      float a = (d.x * f.s[0] + d.y * f.s[1] + d.z * f.s[2]) / dn;
+      float b = (d.x * f.t[0] + d.y * f.t[1] + d.z * f.t[2]) / dn;
+      if (std::fabs(a) > margin || std::fabs(b) > margin)
+        continue;
+      float cx, cy;
+      SkyPixel(f, a, b, cx, cy);
+      // Texels near a face's corners cover less sky: the star spans more.
+      float sigma = (0.5f + 1.0f * mag) / dn;
+      float w = 0.05f + 0.3f * weight + 2.2f * mag;
+      int x0 = f.cellX * SkyCell, y0 = f.cellY * SkyCell;
+      int reach = static_cast<int>(std::ceil(3 * sigma)) + 1;
+      for (int y = static_cast<int>(cy) - reach; y <= static_cast<int>(cy) + reach; ++y)
+        for (int x = static_cast<int>(cx) - reach; x <= static_cast<int>(cx) + reach; ++x) {
+          if (x < x0 || y < y0 || x >= x0 + SkyCell || y >= y0 + SkyCell)
+            continue;
+          float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
+          float k = w * std::exp(-(dx * dx + dy * dy) / (2 * sigma * sigma));
+          float* p = img.At(x, y);
+          p[0] += c.r * k, p[1] += c.g * k, p[2] += c.b * k;
+        }
+    }
   }
-  for (size_t i = 0; i < img.px.size(); i += 4)
-    img.px[i + 3] = 1;
   Jpeg("sky.jpg", img, 88);
 }
 
@@ -334,8 +364,9 @@ void Lens() {
   // The flare's glow: a hot core, eight rays and a soft halo.
   Jpeg("flare.jpg", Sprite(256, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v), a = std::atan2(v, u);
-         float rays = std::pow(std::fabs(std::cos(a * 4)), 60.0f) * std::exp(-r * 3.5f) +
-                      std::pow(std::fabs(std::cos(a * 4 + 0.39f)), 120.0f) * std::exp(-r * 6) * 0.5f;
+         float rays =
+             std::pow(std::fabs(std::cos(a * 4)), 60.0f) * std::exp(-r * 3.5f) +
+             std::pow(std::fabs(std::cos(a * 4 + 0.39f)), 120.0f) * std::exp(-r * 6) * 0.5f;
          float k = std::exp(-r * r * 60) + 0.35f * std::exp(-r * 6) + 0.7f * rays;
          k *= SmoothStep(1.0f, 0.85f, r);
          return Rgb{k, k * 0.93f, k * 0.82f};
@@ -343,7 +374,8 @@ void Lens() {
   // Lens elements: a faint disc with a brighter rim, and a hexagon.
   Jpeg("lens1.jpg", Sprite(128, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
-         float k = 0.25f * SmoothStep(0.92f, 0.85f, r) + 0.5f * std::exp(-(r - 0.86f) * (r - 0.86f) / 0.003f);
+         float k = 0.25f * SmoothStep(0.92f, 0.85f, r) +
+                   0.5f * std::exp(-(r - 0.86f) * (r - 0.86f) / 0.003f);
          k *= SmoothStep(1.0f, 0.95f, r);
          return Rgb{k, k, k};
        }));
@@ -410,9 +442,9 @@ void Particles() {
        }));
   Jpeg("bolt.jpg", Sprite(64, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
-         float k = std::min(1.0f, 2.5f * std::exp(-r * r * 6)) + 0.5f * std::exp(-r * 3);
+         float k = std::min(1.0f, 2.2f * std::exp(-r * r * 16)) + 0.35f * std::exp(-r * 4);
          k *= SmoothStep(1.0f, 0.85f, r);
-         return Rgb{k * 0.8f, k * 0.85f, k};
+         return Rgb{k * 0.72f, k * 0.82f, k};
        }));
 }
 
@@ -479,7 +511,7 @@ void Station() {
 
 // The clock atlas: 4 x 4 cells, digits 0-9, ':', the morning mark, the
 // afternoon mark, bright on black. A glyph quad is 40 units wide with an
-// advance of 28, so each character stays in the left 70% of its cell.
+// advance of 28, so each digit stays in the left 70% of its cell.
 void ClockAtlas() {
   Image img(256, 256);
   Rgb core{1.0f, 1.0f, 1.0f}, halo{0.45f, 0.7f, 1.0f};
@@ -487,7 +519,7 @@ void ClockAtlas() {
   for (int q = 0; q < 13; ++q) {
     float cx = (q % 4) * 64.0f, cy = (q / 4) * 64.0f; // top-left of the cell
     if (q < 11) {
-      DrawGlyph(img, cells[q], cx + 12, cy + 54, 20, 44, 2.4f, 2.5f, core, halo);
+      DrawGlyph(img, cells[q], cx + 9, cy + 54, 25, 44, 2.6f, 2.5f, core, halo);
     } else {
       // Morning "AM", afternoon "PM": two small letters in the lower half.
       const char* mark = q == 11 ? "AM" : "PM";
@@ -507,7 +539,8 @@ void LoadingPictures() {
       float py = v - 0.12f, r = std::sqrt(u * u + py * py);
       Rgb c{0, 0, 0};
       if (r < 0.48f) {
-        float lit = Clamp01(0.25f + 0.9f * (-u * 0.6f + py * 0.5f + std::sqrt(std::max(0.0f, 0.23f - r * r))));
+        float lit = Clamp01(
+            0.25f + 0.9f * (-u * 0.6f + py * 0.5f + std::sqrt(std::max(0.0f, 0.23f - r * r))));
         float band = 0.5f + 0.5f * std::sin(py * 28 + 2 * n.Fbm(u * 3, py * 8, 0.5f, 3));
         c = Scale(Mix(Rgb{0.55f, 0.35f, 0.2f}, Rgb{0.95f, 0.8f, 0.55f}, band), lit);
       }

@@ -78,13 +78,13 @@ bool HasMember(const std::string& member) {
 
 // What the scripts refer to, gathered the way the loaders read them.
 struct SceneScripts {
-  std::vector<std::string> textureFiles;  // lines of texture.txt
-  std::vector<std::string> objectFiles;   // named by env.txt and worlds.txt
-  std::vector<std::string> meshes;        // "geometry" lines
-  std::vector<std::string> textureUses;   // "texture", "\tmap1", "\ttexture" words
-  std::vector<std::string> parents;       // words of "parent" lines
-  std::vector<std::string> worlds;        // names of "world" blocks
-  int objectBlocks = 0;                   // kind lines in all object files
+  std::vector<std::string> textureFiles; // lines of texture.txt
+  std::vector<std::string> objectFiles;  // named by env.txt and worlds.txt
+  std::vector<std::string> meshes;       // "geometry" lines
+  std::vector<std::string> textureUses;  // "texture", "\tmap1", "\ttexture" words
+  std::vector<std::string> parents;      // words of "parent" lines
+  std::vector<std::string> worlds;       // names of "world" blocks
+  int objectBlocks = 0;                  // kind lines in all object files
 
   void Read() {
     for (const std::string& line : MemberLines("texture.txt")) {
@@ -343,7 +343,7 @@ TEST(BundledTextures, ClockAtlasHasThirteenBrightGlyphsOnBlack) {
   int cell = image.width / 4;
   for (int q = 0; q < 16; ++q) {
     int row = q / 4, column = q % 4; // rows counted from the top of the picture
-    int brightest = 0, border = 0;
+    int brightest = 0, border = 0, overlap = 0;
     for (int y = 0; y < cell; ++y)
       for (int x = 0; x < cell; ++x) {
         int by = image.height - 1 - (row * cell + y); // the buffer is bottom-up
@@ -352,7 +352,12 @@ TEST(BundledTextures, ClockAtlasHasThirteenBrightGlyphsOnBlack) {
         brightest = std::max(brightest, v);
         if (x == 0 || y == 0 || y == cell - 1)
           border = std::max(border, v);
+        // Glyphs are 40 units wide but 28 apart: a digit or colon drawn in
+        // the right 30% of its cell would run into the next one.
+        if (q <= 10 && x >= cell * 7 / 10)
+          overlap = std::max(overlap, v);
       }
+    EXPECT_LT(overlap, 40) << "cell " << q;
     if (q <= 12)
       EXPECT_GT(brightest, 200) << "cell " << q;
     else
@@ -394,7 +399,8 @@ TEST(BundledMusic, IsAnOggLoopOfOneToTwoMinutesWithoutAClick) {
   int rate = 0, channels = 0;
   Uint16 format = 0;
   Mix_QuerySpec(&rate, &format, &channels);
-  Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(ogg.data(), static_cast<int>(ogg.size())), 1);
+  Mix_Chunk* chunk =
+      Mix_LoadWAV_RW(SDL_RWFromConstMem(ogg.data(), static_cast<int>(ogg.size())), 1);
   ASSERT_NE(chunk, nullptr) << Mix_GetError();
   ASSERT_EQ(format, AUDIO_S16SYS);
   const int16_t* samples = reinterpret_cast<const int16_t*>(chunk->abuf);
@@ -405,8 +411,8 @@ TEST(BundledMusic, IsAnOggLoopOfOneToTwoMinutesWithoutAClick) {
   int largestStep = 0, peak = 0;
   for (size_t i = 1; i < frames; ++i)
     for (int c = 0; c < channels; ++c) {
-      largestStep = std::max(largestStep, std::abs(samples[i * channels + c] -
-                                                   samples[(i - 1) * channels + c]));
+      largestStep = std::max(largestStep,
+                             std::abs(samples[i * channels + c] - samples[(i - 1) * channels + c]));
       peak = std::max(peak, std::abs(static_cast<int>(samples[i * channels + c])));
     }
   EXPECT_GT(peak, 3000) << "the music is audible";
@@ -455,12 +461,12 @@ TEST(InterfacePictures, HaveTheSizesTheWindowsNeed) {
     ASSERT_GT(png.size(), 33u) << c.file;
     EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR") << c.file;
     auto be32 = [&](size_t at) {
-      return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) |
-             png[at + 3];
+      return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
+             (uint32_t(png[at + 2]) << 8) | png[at + 3];
     };
     EXPECT_EQ(be32(16), c.width) << c.file;
     EXPECT_EQ(be32(20), c.height) << c.file;
-    EXPECT_EQ(png[24], 8) << c.file;  // bits per channel
-    EXPECT_EQ(png[25], 6) << c.file;  // RGBA
+    EXPECT_EQ(png[24], 8) << c.file; // bits per channel
+    EXPECT_EQ(png[25], 6) << c.file; // RGBA
   }
 }
