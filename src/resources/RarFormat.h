@@ -30,13 +30,27 @@ constexpr uint16_t FileSplitBefore = 0x0001;
 constexpr uint16_t FileSplitAfter = 0x0002;
 constexpr uint16_t FileEncrypted = 0x0004;
 constexpr uint16_t FileComment = 0x0008;
+// Set by RAR 2.0 and later on every member of a solid archive after the
+// first; RAR 1.5 leaves it clear and marks solidity only in the archive header.
 constexpr uint16_t FileSolid = 0x0010;
-constexpr uint16_t FileDictMask = 0x00e0; // bits 5-7: 64 KB << n; 7 = directory
+// Bits 5-7 (RAR 2.0 and later): 64 KB << n; 7 = directory. RAR 1.5 leaves
+// them clear and marks a directory only by its MS-DOS attribute.
+constexpr uint16_t FileDictMask = 0x00e0;
 constexpr uint16_t FileDirectory = 0x00e0;
 constexpr uint16_t FileLarge = 0x0100;   // HIGH_PACK_SIZE and HIGH_UNP_SIZE follow
 constexpr uint16_t FileUnicode = 0x0200; // name: plain part, NUL, encoded Unicode
 constexpr uint16_t FileSalt = 0x0400;
 constexpr uint16_t FileExtTime = 0x1000;
+
+// Host systems whose FILE_ATTR holds MS-DOS attributes, and the directory one.
+constexpr uint8_t HostMsDos = 0;
+constexpr uint8_t HostOs2 = 1;
+constexpr uint8_t HostWin32 = 2;
+constexpr uint32_t DosAttrDirectory = 0x10;
+
+// The first unpack version whose file headers carry FileSolid and the
+// directory value of FileDictMask.
+constexpr uint8_t UnpackVersion20 = 20;
 
 // Methods.
 constexpr uint8_t MethodStore = 0x30;

@@ -240,7 +240,13 @@ bool ReadArchiveInfo(ByteSource& source, ArchiveInfo& info, const char* stopAtNa
       return true;
     }
     pos = m.dataOffset + m.packedSize;
-    if ((flags & FileDictMask) == FileDirectory)
+    // Directories: RAR 2.0 and later give them the directory window value;
+    // RAR 1.5 marks them only with the MS-DOS directory attribute.
+    const uint32_t attributes = Get32(h + 28);
+    const bool dosAttributes =
+        m.hostOs == HostMsDos || m.hostOs == HostOs2 || m.hostOs == HostWin32;
+    if ((flags & FileDictMask) == FileDirectory ||
+        (m.unpackVersion < UnpackVersion20 && dosAttributes && (attributes & DosAttrDirectory)))
       continue;
     info.members.push_back(m);
     if (stopAtName && NamesMatch(m.name.c_str(), stopAtName))
@@ -274,6 +280,17 @@ bool CheckUnpackable(const MemberInfo& m, std::string* error) {
   return true;
 }
 
+// Whether member `index` continues the window and state of the compressed
+// members before it. RAR 2.0 and later say so in each file header; RAR 1.5
+// does not set that flag, and in its solid archives every member after the
+// first continues.
+bool ContinuesSolid(const ArchiveInfo& info, size_t index) {
+  const MemberInfo& m = info.members[index];
+  if (m.flags & FileSolid)
+    return true;
+  return m.unpackVersion < UnpackVersion20 && (info.flags & ArcSolid) != 0 && index > 0;
+}
+
 bool ReadPacked(ByteSource& source, const MemberInfo& m, std::vector<uint8_t>& packed,
                 std::string* error) {
   packed.resize(size_t(m.packedSize));
@@ -302,7 +319,7 @@ bool ExtractMember(ByteSource& source, const ArchiveInfo& info, size_t index,
     if (!out.empty())
       std::memcpy(out.data(), packed.data(), out.size());
   } else {
-    bool solidChain = (target.flags & FileSolid) != 0;
+    bool solidChain = ContinuesSolid(info, index);
     std::unique_ptr<Unpacker> unpacker(new (std::nothrow) Unpacker(
         solidChain ? Unpacker::MaxWindowSize : Unpacker::WindowFor(target.unpackedSize)));
     if (!unpacker)
@@ -318,7 +335,7 @@ bool ExtractMember(ByteSource& source, const ArchiveInfo& info, size_t index,
           continue;
         }
         --first;
-        if (!(m.flags & FileSolid))
+        if (!ContinuesSolid(info, first))
           break;
       }
       std::vector<uint8_t> previousPacked, previousOut;

@@ -10,7 +10,6 @@ namespace {
 
 // 2000-01-01 00:00:00 as an MS-DOS date and time: every member carries it.
 constexpr uint32_t FixedDosTime = ((2000u - 1980u) << 25) | (1u << 21) | (1u << 16);
-constexpr uint8_t HostMsDos = 0;
 constexpr uint32_t AttrArchive = 0x20;
 
 void Put16(std::vector<uint8_t>& v, uint32_t x) {
@@ -89,7 +88,7 @@ bool BuildRarArchive(const std::vector<RarInputMember>& members, const RarWriteO
     Put16(out, uint32_t(rar::FileHeaderFixedSize + m.name.size()));
     Put32(out, uint32_t(body.size()));
     Put32(out, uint32_t(m.data.size()));
-    out.push_back(HostMsDos);
+    out.push_back(rar::HostMsDos);
     Put32(out, rar::Crc32(m.data.data(), m.data.size()));
     Put32(out, FixedDosTime);
     out.push_back(20);
