@@ -569,6 +569,12 @@ struct Unpacker::State {
   }
 
   void CopyString15(uint32_t distance, uint32_t length) { CopyBytes(distance, length); }
+  // The RAR 1.5 distance history wraps its position at once; RAR 2.0 lets it
+  // run on, so a solid member of either kind may find any value there.
+  void PushDist15(uint32_t distance) {
+    oldDist[oldDistPtr & 3] = distance;
+    oldDistPtr = (oldDistPtr + 1) & 3;
+  }
 
   void GetFlagsBuf();
   void ShortLz();
@@ -694,8 +700,7 @@ void Unpacker::State::ShortLz() {
       length++;
     if (distance >= maxDist3)
       length++;
-    oldDist[oldDistPtr++] = distance;
-    oldDistPtr &= 3;
+    PushDist15(distance);
     lastLength = length;
     lastDist = distance;
     CopyString15(distance, length);
@@ -714,8 +719,7 @@ void Unpacker::State::ShortLz() {
     chSetA[distancePlace] = uint16_t(distance);
   }
   length += 2;
-  oldDist[oldDistPtr++] = ++distance;
-  oldDistPtr &= 3;
+  PushDist15(++distance);
   lastLength = length;
   lastDist = distance;
   CopyString15(distance, length);
@@ -791,8 +795,7 @@ void Unpacker::State::LongLz() {
     maxDist3 = 0x7f00;
   else
     maxDist3 = 0x2001;
-  oldDist[oldDistPtr++] = distance;
-  oldDistPtr &= 3;
+  PushDist15(distance);
   lastLength = length;
   lastDist = distance;
   CopyString15(distance, length);

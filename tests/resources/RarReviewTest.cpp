@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "RarTestSupport.h"
+#include "resources/RarUnpack.h"
 
 using namespace rartest;
 
@@ -126,6 +128,35 @@ TEST(RarReview, Rar20TablesAtTheEndOfAMemberServeTheNext) {
   EXPECT_EQ(out, "aa");
   EXPECT_TRUE(Extract(a, "two.txt", out));
   EXPECT_EQ(out, "xyx");
+}
+
+// A hostile solid chain may switch methods: a RAR 1.5 member continuing a
+// RAR 2.0 one finds the distance history position where RAR 2.0 left it
+// (RAR 2.0 counts it on without wrapping). It must stay inside the history.
+TEST(RarReview, Rar15AfterRar20InASolidChainStaysInBounds) {
+  Bits first;
+  Tables(first, {{'a', 1}, {261, 1}});        // a = 0, 261 = 1
+  first.Put("0 100 100 100 100 100 100 100"); // a, then seven "aa" at distance 1
+  Bits second;
+  second.Put("00001 1110 00001 0 00001 0 00001 0111011 0000 0000010");
+  rar::Unpacker unpacker;
+  std::vector<uint8_t> out(15);
+  ASSERT_TRUE(unpacker.Unpack(20, first.bytes.data(), first.bytes.size(), false, out.data(), 15));
+  EXPECT_EQ(std::string(out.begin(), out.end()), std::string(15, 'a'));
+  for (int round = 0; round < 3; ++round) {
+    std::vector<uint8_t> more(64);
+    unpacker.Unpack(15, second.bytes.data(), second.bytes.size(), true, more.data(), more.size());
+  }
+  // And garbage switching methods back and forth in one solid chain.
+  std::mt19937 random(99);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<uint8_t> packed(1 + random() % 600);
+    for (uint8_t& x : packed)
+      x = uint8_t(random());
+    std::vector<uint8_t> more(random() % 5000);
+    unpacker.Unpack(round % 2 ? 15 : 20, packed.data(), packed.size(), true, more.data(),
+                    more.size());
+  }
 }
 
 } // namespace
