@@ -133,7 +133,9 @@ bool Decode(DecodeState* s, const uint8_t* data, size_t size, JpegImage& image) 
   cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   if (cinfo->image_width == 0 || cinfo->image_height == 0 ||
       cinfo->image_width > static_cast<JDIMENSION>(MaxImageSide) ||
-      cinfo->image_height > static_cast<JDIMENSION>(MaxImageSide)) {
+      cinfo->image_height > static_cast<JDIMENSION>(MaxImageSide) ||
+      static_cast<size_t>(cinfo->image_width) * cinfo->image_height >
+          MaxPixelsPerMemberByte * size) {
     jpeg_destroy_decompress(cinfo);
     return false;
   }

@@ -144,6 +144,10 @@ bool DecodeTga(ArchiveFile& file, TgaImage& image) {
       image.height > MaxImageSide)
     return false;
   const size_t count = static_cast<size_t>(image.width) * image.height;
+  // A truncated file decodes with the rest zero, but a header that claims
+  // far more pixels than the member could encode is refused.
+  if (count > MaxPixelsPerMemberByte * file.size)
+    return false;
 
   if (mapped) {
     const size_t mapBytes = static_cast<size_t>(image.colorMapLength) * 3;

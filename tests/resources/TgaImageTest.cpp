@@ -314,20 +314,26 @@ TEST(TgaImage, SizesAreLimited) {
   EXPECT_FALSE(DecodeFile(MakeTga(Header(2, 32, 4, 0), {1, 2, 3, 4})).ok);
 }
 
-TEST(TgaImage, LargestSizeWithLittleDataIsMostlyZero) {
-  // 16384 x 16384 grey from a few bytes: the buffer is allocated, the bytes
-  // there are decoded, the rest is zero, and nothing reads past the member.
+TEST(TgaImage, LittleDataDecodesWithTheRestZeroButHugeClaimsAreRefused) {
+  // 64 x 32 grey from one run packet: the bytes there are decoded, the rest is
+  // zero, and nothing reads past the member.
   TestArchiveDir archive(TestMembers{
+      {"textures\\small.tga", MakeTga(Header(11, 8, 64, 32), {0x83, 77})},
       {"textures\\big.tga", MakeTga(Header(11, 8, MaxImageSide, MaxImageSide), {0x83, 77})}});
   ASSERT_TRUE(archive.Ok());
   TgaImage image;
-  ASSERT_TRUE(LoadTga("textures\\big.tga", image));
-  EXPECT_EQ(image.width, MaxImageSide);
+  ASSERT_TRUE(LoadTga("textures\\small.tga", image));
+  EXPECT_EQ(image.width, 64);
   EXPECT_EQ(image.pixels[0], 77);
   EXPECT_EQ(image.pixels[3], 77);
   EXPECT_EQ(image.pixels[4], 0);
-  EXPECT_EQ(image.pixels[static_cast<size_t>(MaxImageSide) * MaxImageSide - 1], 0);
+  EXPECT_EQ(image.pixels[64 * 32 - 1], 0);
   free(image.pixels);
+
+  // The same few bytes claiming 16384 x 16384 describe data that is not there.
+  TgaImage huge;
+  EXPECT_FALSE(LoadTga("textures\\big.tga", huge));
+  EXPECT_EQ(huge.pixels, nullptr);
 }
 
 TEST(TgaImage, HeaderFieldsAreKept) {
