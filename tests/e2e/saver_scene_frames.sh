@@ -158,6 +158,7 @@ loudest() {
 }
 
 # Fewest bright pixels in the clock's box over three screenshots a second apart.
+# The thinnest time, "11:11:11", lights about 850 of them; stars alone about 100.
 clock_pixels() {
   local least=999999 n i
   for i in 1 2 3; do
@@ -188,7 +189,7 @@ if [ -n "$scene_shot" ]; then
   above "$moved" 0.001 && ok "the frames move (${moved} of the pixels changed)" ||
     bad "the picture stands still (${moved} changed)"
   on=$(clock_pixels)
-  [ "$on" -gt 600 ] && ok "the clock shows at the bottom right ($on bright pixels)" ||
+  [ "$on" -gt 500 ] && ok "the clock shows at the bottom right ($on bright pixels)" ||
     bad "no clock at the bottom right ($on bright pixels)"
   for ((i = 0; i < 30; i++)); do
     [ "$(loudest "$tmp/audio-on.raw")" -gt 1000 ] && break
@@ -212,7 +213,7 @@ start_saver "$tmp/audio-off.raw"
 if [ -n "$scene_shot" ]; then
   ok "the scene shows without clock and music"
   off=$(clock_pixels)
-  [ "$off" -lt 400 ] && ok "no clock with ShowClock 0 ($off bright pixels)" ||
+  [ "$off" -lt 300 ] && ok "no clock with ShowClock 0 ($off bright pixels)" ||
     bad "ShowClock 0: $off bright pixels in the clock's place"
   sleep 2
   level=$(loudest "$tmp/audio-off.raw")
