@@ -116,7 +116,7 @@ void GasGiant() {
 // every row of the picture is one colour: run-length encoding packs it tight.
 void Ring() {
   Noise n(31);
-  Image img(128, 256);
+  Image img(256, 256);
   for (int y = 0; y < 256; ++y) {
     float v = 1 - (y + 0.5f) / 256; // row 0 is the top of the picture: v = 1
     float grain = n.Fbm(v * 60, 0.5f, 0.5f, 4);
@@ -131,7 +131,7 @@ void Ring() {
     Rgb c = Mix(Rgb{0.55f, 0.5f, 0.46f}, Rgb{0.93f, 0.82f, 0.64f}, SmoothStep(0.15f, 0.4f, v));
     c = Mix(c, Rgb{0.78f, 0.68f, 0.56f}, SmoothStep(0.6f, 0.8f, v));
     c = Scale(c, 0.9f + 0.2f * grain);
-    for (int x = 0; x < 128; ++x)
+    for (int x = 0; x < 256; ++x)
       img.Set(x, y, c, Clamp01(density * 0.85f));
   }
   Tga("ring.tga", img, true);
@@ -234,9 +234,9 @@ void Ember() {
 }
 
 Image Flat(Rgb c) {
-  Image img(32, 32);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x)
+  Image img(256, 256);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x)
       img.Set(x, y, c);
   return img;
 }
@@ -261,8 +261,8 @@ void Sky() {
     return Dir3{d.x / l, d.y / l, d.z / l};
   };
   for (const SkyFace& f : SkyFaces)
-    for (int y = f.cellY * SkyCell; y < (f.cellY + 1) * SkyCell; ++y)
-      for (int x = f.cellX * SkyCell; x < (f.cellX + 1) * SkyCell; ++x) {
+    for (int y = f.cellY * SkyCellH; y < (f.cellY + 1) * SkyCellH; ++y)
+      for (int x = f.cellX * SkyCellW; x < (f.cellX + 1) * SkyCellW; ++x) {
         float a, b;
         SkyFacePoint(f, x + 0.5f, y + 0.5f, a, b);
         Dir3 d = direction(f, a, b);
@@ -283,8 +283,9 @@ void Sky() {
   // painted on every face (margins included) that shows its direction, and
   // only inside that face's cell.
   Lcg rng(107);
-  const float margin = 1 + 2.0f * (SkyPad + 2) / (SkyCell - 2 * SkyPad);
-  for (int i = 0; i < 30000; ++i) {
+  const float margin = 1 + 2.0f * (SkyPadY + 2) / SkyInnerW;
+  const float squeeze = SkyInnerW / SkyInnerH; // a face's pixels are taller than wide
+  for (int i = 0; i < 26000; ++i) {
     float z = rng.Range(-1, 1), az = rng.Range(0, 2 * Pi), r = std::sqrt(1 - z * z);
     Dir3 d{r * std::sin(az), z, r * std::cos(az)};
     bool keep = rng.Uniform() <= 0.35f + 0.65f * band(d);
@@ -306,16 +307,17 @@ void Sky() {
       float cx, cy;
       SkyPixel(f, a, b, cx, cy);
       // Texels near a face's corners cover less sky: the star spans more.
-      float sigma = (0.5f + 1.0f * mag) / dn;
-      float w = 0.05f + 0.3f * weight + 2.2f * mag;
-      int x0 = f.cellX * SkyCell, y0 = f.cellY * SkyCell;
+      float sigma = (0.55f + 1.0f * mag) / dn;
+      float sigmaX = std::max(0.45f, sigma * squeeze);
+      float w = (0.03f + 0.22f * weight + 2.0f * mag) * sigma * squeeze / sigmaX;
+      int x0 = f.cellX * SkyCellW, y0 = f.cellY * SkyCellH;
       int reach = static_cast<int>(std::ceil(3 * sigma)) + 1;
       for (int y = static_cast<int>(cy) - reach; y <= static_cast<int>(cy) + reach; ++y)
         for (int x = static_cast<int>(cx) - reach; x <= static_cast<int>(cx) + reach; ++x) {
-          if (x < x0 || y < y0 || x >= x0 + SkyCell || y >= y0 + SkyCell)
+          if (x < x0 || y < y0 || x >= x0 + SkyCellW || y >= y0 + SkyCellH)
             continue;
-          float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
-          float k = w * std::exp(-(dx * dx + dy * dy) / (2 * sigma * sigma));
+          float dx = (x + 0.5f - cx) / sigmaX, dy = (y + 0.5f - cy) / sigma;
+          float k = w * std::exp(-(dx * dx + dy * dy) / 2);
           float* p = img.At(x, y);
           p[0] += c.r * k, p[1] += c.g * k, p[2] += c.b * k;
         }
@@ -348,7 +350,7 @@ void Glows() {
          rim *= SmoothStep(1.0f, 0.9f, r);
          return Rgb{rim, 0.75f * rim, 0.4f * rim};
        }));
-  Jpeg("beacon.jpg", Sprite(64, [](float u, float v, float&) {
+  Jpeg("beacon.jpg", Sprite(256, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
          float k = std::exp(-r * r * 30) + 0.25f * std::exp(-r * 5);
          k += 0.5f * std::exp(-v * v * 400) * std::exp(-u * u * 3) +
@@ -372,14 +374,14 @@ void Lens() {
          return Rgb{k, k * 0.93f, k * 0.82f};
        }));
   // Lens elements: a faint disc with a brighter rim, and a hexagon.
-  Jpeg("lens1.jpg", Sprite(128, [](float u, float v, float&) {
+  Jpeg("lens1.jpg", Sprite(256, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
          float k = 0.25f * SmoothStep(0.92f, 0.85f, r) +
                    0.5f * std::exp(-(r - 0.86f) * (r - 0.86f) / 0.003f);
          k *= SmoothStep(1.0f, 0.95f, r);
          return Rgb{k, k, k};
        }));
-  Jpeg("lens2.jpg", Sprite(128, [](float u, float v, float&) {
+  Jpeg("lens2.jpg", Sprite(256, [](float u, float v, float&) {
          float a = std::atan2(v, u), r = std::sqrt(u * u + v * v);
          float sector = std::fmod(a + 2 * Pi + Pi / 6, Pi / 3) - Pi / 6;
          float hex = r * std::cos(sector) / std::cos(Pi / 6);
@@ -427,20 +429,20 @@ void Galaxy() {
 // ---------------------------------------------------------------- particles
 
 void Particles() {
-  Jpeg("spark.jpg", Sprite(64, [](float u, float v, float&) {
+  Jpeg("spark.jpg", Sprite(256, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
          float k = std::exp(-r * r * 12);
          k *= SmoothStep(1.0f, 0.8f, r);
          return Rgb{k, k * (0.45f + 0.5f * k), k * 0.2f * k};
        }));
   Noise n(171);
-  Jpeg("plasma.jpg", Sprite(128, [&](float u, float v, float&) {
+  Jpeg("plasma.jpg", Sprite(256, [&](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
          float k = std::exp(-r * r * 5) * (0.7f + 0.3f * n.Fbm(u * 4, v * 4, 0, 3));
          k *= SmoothStep(1.0f, 0.75f, r) * 0.55f;
          return Rgb{k, k * 0.5f, k * 0.25f};
        }));
-  Jpeg("bolt.jpg", Sprite(64, [](float u, float v, float&) {
+  Jpeg("bolt.jpg", Sprite(256, [](float u, float v, float&) {
          float r = std::sqrt(u * u + v * v);
          float k = std::min(1.0f, 2.2f * std::exp(-r * r * 16)) + 0.35f * std::exp(-r * 4);
          k *= SmoothStep(1.0f, 0.85f, r);
@@ -487,17 +489,17 @@ void Station() {
     }
   Jpeg("panel.jpg", panel);
   // Windows: rows of warm lights on black, added to the lit colour.
-  Image win(512, 64);
-  for (int y = 0; y < 64; ++y)
+  Image win(512, 256);
+  for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 512; ++x) {
-      int col = x / 8, row = y / 16, lx = x % 8, ly = y % 16;
+      int col = x / 8, row = y / 64, lx = x % 8, ly = y % 64 / 4;
       bool lit = ((col * 31 + row * 17) % 7) > 1 && lx > 1 && lx < 6 && ly > 5 && ly < 11;
       float b = lit ? 0.65f + 0.35f * (((col * 13 + row * 5) % 5) / 4.0f) : 0;
       win.Set(x, y, {b, b * 0.82f, b * 0.5f});
     }
   Jpeg("windows.jpg", win);
   // Glass: a blue tint with a hexagonal grid.
-  Jpeg("glass.jpg", Sprite(128, [](float u, float v, float&) {
+  Jpeg("glass.jpg", Sprite(256, [](float u, float v, float&) {
          float gx = u * 6, gy = v * 6 / 0.866f;
          float fy = gy - std::floor(gy);
          float fx = gx + (static_cast<int>(std::floor(gy)) % 2 ? 0.5f : 0) - std::floor(gx);

@@ -386,6 +386,34 @@ TEST(BundledTextures, TgaMembersAre32BitAndOneIsRunLengthEncoded) {
   EXPECT_GE(rle, 1);
 }
 
+// Textures are 256 to 2048 pixels a side: large enough to look sharp, small
+// enough to load quickly.
+TEST(BundledTextures, AreBetween256And2048PixelsASide) {
+  REQUIRE_ARCHIVE();
+  SceneScripts s;
+  s.Read();
+  std::vector<std::string> all = s.textureFiles;
+  all.push_back("load.jpg");
+  all.push_back("sign.jpg");
+  for (const std::string& t : all) {
+    std::vector<uint8_t> bytes = MemberBytes("textures\\" + t);
+    int width = 0, height = 0;
+    if (t.size() > 4 && t.substr(t.size() - 4) == ".tga") {
+      ASSERT_GE(bytes.size(), 18u) << t;
+      width = bytes[12] | (bytes[13] << 8);
+      height = bytes[14] | (bytes[15] << 8);
+    } else {
+      JpegImage image;
+      ASSERT_TRUE(DecodeJpeg(bytes.data(), bytes.size(), image)) << t;
+      width = image.width;
+      height = image.height;
+      free(image.pixels);
+    }
+    EXPECT_GE(std::min(width, height), 256) << t;
+    EXPECT_LE(std::max(width, height), 2048) << t;
+  }
+}
+
 // The music decodes to one to two minutes, and its last sample runs into its
 // first without a jump larger than the music makes anywhere else.
 TEST(BundledMusic, IsAnOggLoopOfOneToTwoMinutesWithoutAClick) {
