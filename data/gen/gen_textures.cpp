@@ -97,9 +97,11 @@ void GasGiant() {
     float fine = n.Fbm(d.x * 20, d.y * 60, d.z * 20, 3);
     float s = std::sin(lat) * 0.5f + 0.5f + 0.035f * warp + 0.006f * fine;
     Rgb c = Ramp(bands, Clamp01(s));
+    // Deepen the bands a little round a mid grey, for contrast.
+    c = {0.62f + 1.25f * (c.r - 0.62f), 0.5f + 1.25f * (c.g - 0.5f), 0.38f + 1.25f * (c.b - 0.38f)};
     // A great storm south of the equator.
     float lon = std::atan2(d.x, d.z);
-    float ex = (lon - 0.9f) / 0.22f, ey = (lat + 0.38f) / 0.085f;
+    float ex = (lon - 0.9f) / 0.3f, ey = (lat + 0.38f) / 0.11f;
     float r = std::sqrt(ex * ex + ey * ey);
     if (r < 1.6f) {
       float swirl = 0.5f + 0.5f * std::sin(6 * r + 3 * std::atan2(ey, ex) + 4 * warp);
