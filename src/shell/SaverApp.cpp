@@ -130,9 +130,19 @@ std::string BundledDataDirectory() {
   char exe[PATH_MAX] = {};
   ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
   std::string buildRoot = build.substr(0, build.rfind('/'));
-  if (n > 0 && std::string(exe, static_cast<size_t>(n)).rfind(buildRoot + "/", 0) == 0 &&
-      FileExists(build + "/data.sdd"))
+  std::string exePath = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
+  if (!exePath.empty() && exePath.rfind(buildRoot + "/", 0) == 0 && FileExists(build + "/data.sdd"))
     return build;
+  // Installed: data.sdd sits in share/nimbrel beside the bin folder, wherever
+  // the prefix was chosen at install time.
+  size_t slash = exePath.rfind('/');
+  if (slash != std::string::npos) {
+    std::string prefix = exePath.substr(0, slash);
+    prefix = prefix.substr(0, prefix.rfind('/'));
+    std::string beside = prefix + "/share/nimbrel";
+    if (FileExists(beside + "/data.sdd"))
+      return beside;
+  }
   return installed;
 }
 

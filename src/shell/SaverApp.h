@@ -51,8 +51,8 @@ void SetProcessCommandLine(int argc, const char* const* argv);
 const char* ProcessCommandLine();
 
 // The directory taken when the Path setting is empty or cannot be entered:
-// the build tree's data directory when it holds data.sdd, else the installed
-// data directory.
+// the build tree's data directory when it holds data.sdd, else share/nimbrel
+// beside the executable's bin folder, else the configured install location.
 std::string BundledDataDirectory();
 
 // The entry point's work: StartUp, then the mode. Returns the exit code (0).
