@@ -1,10 +1,9 @@
 // The RAR 1.5 / 2.0 decoders on their own, without the header checks in
 // front. Input: one control byte (bits 0-1: unpack version 15, 20 or 26;
-// bit 2: a second, solid member follows), three bytes of unpacked size
-// (little-endian, up to 1 MiB), then the packed bytes. With a second member
-// two more bytes give the length of the first member's packed bytes
-// (little-endian); the rest is the second member, which continues the window
-// of the first and unpacks to the same size.
+// bit 2: a second, solid member follows; bits 3-4: its unpack version), three bytes of unpacked
+// size (little-endian, up to 1 MiB), then the packed bytes. With a second member two more bytes
+// give the length of the first member's packed bytes (little-endian); the rest is the second
+// member, which continues the window of the first and unpacks to the same size.
 #include <cstdint>
 #include <vector>
 
@@ -34,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (first > packedSize)
     first = packedSize;
   unpacker.Unpack(version, packed, first, false, out.data(), out.size());
-  unpacker.Unpack(version, packed + first, packedSize - first, true, out.data(), out.size());
+  // A solid chain may switch methods from one member to the next.
+  int secondVersion = Versions[(data[0] >> 3) & 3];
+  unpacker.Unpack(secondVersion, packed + first, packedSize - first, true, out.data(), out.size());
   return 0;
 }

@@ -355,6 +355,20 @@ int main(int argc, char** argv) {
   Save("texture_catalogue", Bytes("  a.tga extra words\n\nb.jpg\r\nmissing.jpg\nc.TGA\nd.png\n") +
                                 Sep + tgas[8] + Sep + jpegs[1] + Sep + tgas[5]);
   Save("texture_catalogue", Bytes("b.jpg\na.tga") + Sep + tgas[6] + Sep + jpegs[2]);
+  // Tiny images whose headers claim 16384 x 16384 pixels (once held gigabytes).
+  {
+    Bytes hugeTga = TgaHeader(2, 32, 16384, 16384) + "\x01\x02\x03\x04";
+    Bytes hugeJpeg = jpegs[0];
+    size_t sof = hugeJpeg.find("\xff\xc0");
+    if (sof != Bytes::npos && sof + 9 <= hugeJpeg.size())
+      for (size_t at : {sof + 5, sof + 7}) {
+        hugeJpeg[at] = char(0x40);
+        hugeJpeg[at + 1] = char(0x00);
+      }
+    Save("tga", hugeTga);
+    Save("jpeg", hugeJpeg);
+    Save("texture_catalogue", Bytes("a.tga\nb.jpg\nEND_TEXT\n") + Sep + hugeTga + Sep + hugeJpeg);
+  }
 
   // Object files, environments, worlds.
   Save("objects", Bytes(ObjectFile) + Sep + dat);
@@ -416,7 +430,7 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> second =
         pair.Compress(reinterpret_cast<const uint8_t*>(blob.data()), blob.size(), true);
     Bytes two;
-    two += char(1 | 4); // version 20, solid pair
+    two += char(1 | 4 | 8); // version 20, solid pair
     two += char(blob.size() & 0xff);
     two += char((blob.size() >> 8) & 0xff);
     two += char((blob.size() >> 16) & 0xff);
