@@ -38,11 +38,13 @@ constexpr const char* FuzzMemberSeparator = "\n----\n";
 FuzzMembers SplitFuzzInput(const uint8_t* data, size_t size, const std::vector<std::string>& names);
 
 // Makes sure an offscreen OpenGL context is current (SDL's offscreen driver).
-// Every `recycleEvery` calls the context is destroyed and made afresh, which
-// frees the display lists and textures the inputs before made. Returns true
-// when a context is current; callers still run without one (GL calls are then
-// no-ops of the dispatch library and list names come back 0). `recycled` tells
-// the caller that names it kept from before are gone.
+// With recycleEvery > 0 the context is destroyed and made afresh every that
+// many calls; the targets pass 0 and free their lists and textures instead,
+// since thousands of new contexts made the driver's memory grow until it
+// crashed. Returns true when a context is current; callers still run
+// without one (GL calls are then no-ops of the dispatch library and list
+// names come back 0). `recycled` tells the caller that names it kept from
+// before are gone.
 bool FuzzGlBegin(int recycleEvery, bool* recycled = nullptr);
 
 // Deletes, when it goes, every display list named while it lived (the scene

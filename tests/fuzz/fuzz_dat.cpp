@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorkDir workDir;
-  FuzzGlBegin(100);
+  FuzzGlBegin(0);
   std::string bytes(reinterpret_cast<const char*>(data), size);
   if (!WriteFuzzArchive({{"meshes\\sphere.dat", bytes}, {"meshes\\env.dat", bytes}}))
     return 0;

@@ -11,7 +11,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorkDir workDir;
-  FuzzGlBegin(200);
+  FuzzGlBegin(0);
   FuzzGlListScope lists;
   static TextureEntry entries[3];
   if (Textures.Size() == 0) {

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorkDir workDir;
-  FuzzGlBegin(200);
+  FuzzGlBegin(0);
   FuzzMembers members = SplitFuzzInput(
       data, size, {"texture.txt", "textures\\a.tga", "textures\\b.jpg", "textures\\c.TGA"});
   if (!WriteFuzzArchive(members))

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzWorkDir workDir;
-  FuzzGlBegin(200);
+  FuzzGlBegin(0);
   FuzzGlListScope lists;
   ForgetFuzzGeometry();
   static Environment space, nebula;
