@@ -1,5 +1,6 @@
 // Constants and small helpers of the RAR 1.5 - 2.x archive format, shared by
-// the reader (RarReader), the writer (RarWriter) and the tool.
+// the reader (RarReader), the writer (RarWriter), the RAR 2.0 packer and
+// unpacker (RarPack20, RarUnpack) and the tool.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -65,6 +66,24 @@ constexpr size_t FileHeaderFixedSize = 32; // up to and including FILE_ATTR
 
 // The largest member the reader unpacks.
 constexpr uint32_t MaxUnpackedSize = 256u * 1024u * 1024u;
+
+// RAR 2.0 match coding: the first value of each length, distance and short
+// distance slot, and the number of extra bits that follow its symbol.
+inline constexpr uint8_t LBits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
+                                      2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
+inline constexpr uint32_t LDecode[28] = {0,  1,  2,  3,   4,   5,   6,   7,  8,  10,
+                                         12, 14, 16, 20,  24,  28,  32,  40, 48, 56,
+                                         64, 80, 96, 112, 128, 160, 192, 224};
+inline constexpr uint8_t DBits[48] = {
+    0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,  7,  7,  8,  8,  9,  9,  10, 10,
+    11, 11, 12, 12, 13, 13, 14, 14, 15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
+inline constexpr uint32_t DDecode[48] = {
+    0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
+    64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
+    4096,   6144,   8192,   12288,  16384,  24576,  32768,  49152,  65536,  98304,  131072, 196608,
+    262144, 327680, 393216, 458752, 524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
+inline constexpr uint8_t SDBits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
+inline constexpr uint32_t SDDecode[8] = {0, 4, 8, 16, 32, 64, 128, 192};
 
 inline uint16_t Get16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 inline uint32_t Get32(const uint8_t* p) {

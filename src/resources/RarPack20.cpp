@@ -8,6 +8,8 @@
 // changes to the previous table).
 #include "resources/RarPack20.h"
 
+#include "resources/RarFormat.h"
+
 #include <algorithm>
 #include <cstring>
 #include <queue>
@@ -25,21 +27,6 @@ constexpr int MaxChain = 48;
 constexpr size_t BlockTokens = 0x10000;
 constexpr int MaxCodeLength = 15;
 constexpr int32_t NoPosition = -1;
-
-const uint8_t LBits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
-                           2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
-const uint32_t LDecode[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  10,  12,  14,  16,  20,
-                              24, 28, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224};
-const uint8_t DBits[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
-                           7,  7,  8,  8,  9,  9,  10, 10, 11, 11, 12, 12, 13, 13, 14, 14,
-                           15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
-const uint32_t DDecode[48] = {
-    0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
-    64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
-    4096,   6144,   8192,   12288,  16384,  24576,  32768,  49152,  65536,  98304,  131072, 196608,
-    262144, 327680, 393216, 458752, 524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
-const uint8_t SDBits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
-const uint32_t SDDecode[8] = {0, 4, 8, 16, 32, 64, 128, 192};
 
 // Lengths a match must reach, and may not pass, at a distance: the format
 // adds one to the coded length from 0x2000 on and another from 0x40000 on.
