@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
-#include <SDL2/SDL.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/OffscreenGl.h"
 #include "resources/ArchiveFile.h"
 #include "resources/JpegImage.h"
 #include "resources/TextureCatalogue.h"
@@ -31,37 +31,12 @@ std::string DataDirectory() {
   return dir && *dir ? dir : NIMBREL_BUILD_DATA_DIR;
 }
 
-// One offscreen OpenGL context for the whole run.
-class OffscreenContext {
-public:
-  OffscreenContext() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-      return;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    window_ = SDL_CreateWindow("bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window_)
-      context_ = SDL_GL_CreateContext(window_);
-    if (context_)
-      SDL_GL_MakeCurrent(window_, context_);
-  }
-  ~OffscreenContext() {
-    if (context_)
-      SDL_GL_DeleteContext(context_);
-    if (window_)
-      SDL_DestroyWindow(window_);
-  }
-  bool Ready() const { return context_ != nullptr; }
-
-private:
-  SDL_Window* window_ = nullptr;
-  SDL_GLContext context_ = nullptr;
-};
-
-OffscreenContext& Gl() {
-  static OffscreenContext context;
+// One offscreen OpenGL context for the whole run, with the saver's pixel
+// format.
+OffscreenGl& Gl() {
+  static OffscreenGl context;
+  static const bool tried = (context.Create(64, 64, "bench"), true);
+  (void)tried;
   return context;
 }
 

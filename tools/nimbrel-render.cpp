@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "motion/Camera.h"
+#include "platform/OffscreenGl.h"
 #include "platform/Random.h"
 #include "resources/ArchiveFile.h"
 #include "resources/TextureCatalogue.h"
@@ -158,42 +159,26 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 
 // --- Offscreen context ----------------------------------------------------
 
-struct OffscreenGl {
-  SDL_Window* window = nullptr;
-  SDL_GLContext context = nullptr;
+// The shared offscreen context, with this tool's messages; the video
+// subsystem ends with it.
+struct RenderContext {
+  OffscreenGl gl;
 
   bool Create(int width, int height) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    switch (gl.Create(width, height, "nimbrel-render")) {
+    case OffscreenGlError::None:
+      return true;
+    case OffscreenGlError::Video:
       fprintf(stderr, "nimbrel-render: no offscreen video: %s\n", SDL_GetError());
       return false;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window = SDL_CreateWindow("nimbrel-render", 0, 0, width, height,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window)
-      context = SDL_GL_CreateContext(window);
-    if (!context) {
+    case OffscreenGlError::Context:
       fprintf(stderr, "nimbrel-render: no OpenGL context: %s\n", SDL_GetError());
       return false;
     }
-    SDL_GL_MakeCurrent(window, context);
-    return true;
+    return false;
   }
-  ~OffscreenGl() {
-    if (context)
-      SDL_GL_DeleteContext(context);
-    if (window)
-      SDL_DestroyWindow(window);
+  ~RenderContext() {
+    gl.Destroy();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
 };
@@ -250,8 +235,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  OffscreenGl gl;
-  if (!gl.Create(o.width, o.height))
+  RenderContext offscreen;
+  if (!offscreen.Create(o.width, o.height))
     return 1;
 
   // The saver's loading, in its order.
@@ -293,7 +278,7 @@ int main(int argc, char** argv) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());
     if (frame + 1 < o.frames)
-      SDL_GL_SwapWindow(gl.window);
+      SDL_GL_SwapWindow(offscreen.gl.window);
   }
 
   std::vector<uint8_t> pixels(static_cast<size_t>(o.width) * o.height * 4);

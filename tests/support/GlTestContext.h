@@ -2,7 +2,10 @@
 // Uses SDL's offscreen video driver (EGL + Mesa), so no display is needed.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class OffscreenGl;
 
 class GlTestContext {
 public:
@@ -10,7 +13,7 @@ public:
   // and makes it current. ok() tells whether that worked.
   GlTestContext(int width = 320, int height = 240);
   ~GlTestContext();
-  bool ok() const { return context != nullptr; }
+  bool ok() const;
 
   // RGBA pixel at (x, y), origin at the bottom left, from the back buffer.
   struct Rgba {
@@ -23,13 +26,12 @@ public:
   int width, height;
 
 private:
-  void* window = nullptr;
-  void* context = nullptr;
+  std::unique_ptr<OffscreenGl> gl;
 };
 
 // Skips the current test when no offscreen context can be made.
-#define REQUIRE_GL(ctx)                                                    \
-  do {                                                                     \
-    if (!(ctx).ok())                                                       \
-      GTEST_SKIP() << "no offscreen OpenGL context on this machine";       \
+#define REQUIRE_GL(ctx)                                                                            \
+  do {                                                                                             \
+    if (!(ctx).ok())                                                                               \
+      GTEST_SKIP() << "no offscreen OpenGL context on this machine";                               \
   } while (0)
