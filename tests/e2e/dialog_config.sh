@@ -8,76 +8,25 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 nimbrel="$build/nimbrel"
 
-for tool in Xvfb xdotool xwininfo xprop xlogo; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 0
-  fi
-done
+source "$(dirname "$0")/lib/common.sh"
+require_tools Xvfb xdotool xwininfo xprop xlogo
 
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-owner_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$owner_pid" ] && kill "$owner_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Our own X server on a free display number (Xvfb picks it and tells us).
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-exec 5>&-
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-
-export XDG_CONFIG_HOME="$work/config"
-export ASAN_OPTIONS="detect_leaks=0"
-unset SDL_VIDEODRIVER
-settings="$XDG_CONFIG_HOME/Corvane/Nimbrel.reg"
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/stderr" ] && cat "$work/stderr"
+make_work_dir
+start_xvfb 1024x768x24 || {
+  echo "FAIL: Xvfb did not start"
+  cat "$tmp/xvfb.log"
   exit 1
 }
 
 # Settings far from the defaults.
-write_settings() {
-  mkdir -p "$(dirname "$settings")"
-  cat >"$settings" <<'EOF'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Corvane\Nimbrel]
-"ShowClock"=dword:00000000
-"TimeFormat"=dword:00000001
-"EnableMusic"=dword:00000000
-"UseDesktop"=dword:00000000
-"DefGamma"=dword:00000000
-"Width"=dword:00000320
-"Height"=dword:00000258
-"Depth"=dword:00000020
-"Volume"=dword:00000028
-"Gamma"=dword:00000014
-"Speed"=dword:00000046
-"ShowFPS"=dword:00000001
-"VSync"=dword:00000001
-"MouseExit"=dword:00000001
-EOF
+far_settings() {
+  write_settings "" ShowClock=0 TimeFormat=1 EnableMusic=0 UseDesktop=0 DefGamma=0 Width=800 \
+    Height=600 Depth=32 Volume=40 Gamma=20 Speed=70 ShowFPS=1 VSync=1 MouseExit=1
 }
 
 value() { # name -> the number stored for it, in decimal
   local hex
-  hex=$(sed -n "s/^\"$1\"=dword:\([0-9a-fA-F]*\).*/\1/p" "$settings")
+  hex=$(sed -n "s/^\"$1\"=dword:\([0-9a-fA-F]*\).*/\1/p" "$reg")
   [ -n "$hex" ] || { echo "missing"; return; }
   echo $((16#$hex))
 }
@@ -89,7 +38,7 @@ expect_value() { # name expected
 }
 
 start_dialog() { # [switch]
-  "$nimbrel" "${1:-/c}" >"$work/stdout" 2>"$work/stderr" &
+  "$nimbrel" "${1:-/c}" >"$tmp/stdout" 2>"$tmp/stderr" &
   app_pid=$!
   window=""
   for _ in $(seq 150); do
@@ -134,7 +83,7 @@ key() {
 }
 
 # 1. The window, then Restore Defaults and OK.
-write_settings
+far_settings
 start_dialog
 geometry=$(xwininfo -id "$window")
 width=$(sed -n 's/^ *Width: *//p' <<<"$geometry")
@@ -161,7 +110,7 @@ expect_value TimeFormat 1
 echo "ok: Restore Defaults then OK"
 
 # 2. A check box, the camera-speed thumb dragged to 30, page clicks, then Enter.
-write_settings
+far_settings
 start_dialog
 click_dlu 111 17 48 9 # Show FPS: on -> off
 # The speed trackbar (72,91 128x12) holds 70: its thumb is 70% along the
@@ -197,8 +146,8 @@ expect_value VSync 1 # untouched
 echo "ok: check box, thumb drag, page click, disabled trackbar and Enter"
 
 # 3. The About box over the dialog; Escape closes it, then Escape cancels.
-write_settings
-before=$(cat "$settings")
+far_settings
+before=$(cat "$reg")
 start_dialog
 click_dlu 111 31 78 9   # Exit on Mouse move: a change that Cancel must drop
 click_dlu 319 173 65 12 # About...
@@ -224,13 +173,13 @@ sleep 0.5
 kill -0 "$app_pid" 2>/dev/null || fail "closing the About box closed the dialog"
 key Escape
 finish
-[ "$(cat "$settings")" = "$before" ] || fail "Cancel changed the settings file"
+[ "$(cat "$reg")" = "$before" ] || fail "Cancel changed the settings file"
 echo "ok: About box and Cancel"
 
 # 4. /c:N: the dialog is transient for window N; a number that names no
 # window leaves it without an owner and harms nothing.
 xlogo -geometry 200x150+10+10 >/dev/null 2>&1 &
-owner_pid=$!
+helper_pids+=($!)
 owner=""
 for _ in $(seq 100); do
   owner=$(xdotool search --name '^xlogo$' 2>/dev/null | head -n1 || true)

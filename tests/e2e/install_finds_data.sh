@@ -3,10 +3,8 @@
 # whatever prefix it was installed to.
 set -euo pipefail
 build=$1
-if [ ! -f "$build/data/data.sdd" ]; then
-  echo "skipped: no bundled data in $build"
-  exit 0
-fi
+source "$(dirname "$0")/lib/common.sh"
+require_bundled_data
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null

@@ -9,55 +9,22 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 nimbrel="$build/nimbrel"
 
-for tool in Xvfb xdotool xwininfo xwd xlogo convert; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed"
-    exit 0
-  fi
-done
-if [ ! -x "$build/tests/tests_ui" ]; then
-  echo "SKIP: tests_ui (which writes the expected picture) is not built"
-  exit 0
-fi
+source "$(dirname "$0")/lib/common.sh"
+require_tools Xvfb xdotool xwininfo xwd xlogo convert
+[ -x "$build/tests/tests_ui" ] || skip "tests_ui (which writes the expected picture) is not built"
 
-work=$(mktemp -d)
-xvfb_pid=""
-parent_pid=""
-app_pid=""
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "$parent_pid" ] && kill "$parent_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  [ -f "$work/stderr" ] && cat "$work/stderr"
+make_work_dir
+start_xvfb 800x600x24 || {
+  echo "FAIL: Xvfb did not start"
+  cat "$tmp/xvfb.log"
   exit 1
 }
-
-# Our own X server on a free display number (Xvfb picks it and tells us).
-exec 5>"$work/display"
-Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-exec 5>&-
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-export XDG_CONFIG_HOME="$work/config"
-export ASAN_OPTIONS="detect_leaks=0"
-unset SDL_VIDEODRIVER NIMBREL_NO_MESSAGE_BOX
+unset NIMBREL_NO_MESSAGE_BOX
 
 # The picture the preview must show.
-NIMBREL_WRITE_PREVIEW_RGB="$work/expected.rgb" "$build/tests/tests_ui" \
+NIMBREL_WRITE_PREVIEW_RGB="$tmp/expected.rgb" "$build/tests/tests_ui" \
   --gtest_filter=Pictures.WritesThePreviewPictureWhenAsked >/dev/null
-[ "$(stat -c %s "$work/expected.rgb")" = $((155 * 115 * 3)) ] || fail "no expected picture"
+[ "$(stat -c %s "$tmp/expected.rgb")" = $((155 * 115 * 3)) ] || fail "no expected picture"
 
 wait_exit() { # pid seconds: rc := the exit code, or "running"
   local pid=$1
@@ -76,6 +43,7 @@ wait_exit() { # pid seconds: rc := the exit code, or "running"
 # 1. A parent window of 320 x 240 with a picture of its own (the X logo).
 xlogo -geometry 320x240+40+30 -bg white -fg red >/dev/null 2>&1 &
 parent_pid=$!
+helper_pids+=("$parent_pid")
 parent=""
 for _ in $(seq 100); do
   parent=$(xdotool search --name '^xlogo$' 2>/dev/null | head -n1 || true)
@@ -92,7 +60,7 @@ py=$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$geometry") + border))
 pw=$(sed -n 's/^ *Width: *//p' <<<"$geometry")
 ph=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
 
-"$nimbrel" /p "$((parent))" >"$work/stdout" 2>"$work/stderr" &
+"$nimbrel" /p "$((parent))" >"$tmp/stdout" 2>"$tmp/stderr" &
 app_pid=$!
 child=""
 for _ in $(seq 100); do
@@ -110,16 +78,16 @@ ch=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
 
 # Read the screen back: the picture at the parent's top left, black beside
 # and below it.
-xwd -root -silent >"$work/screen.xwd"
-convert "xwd:$work/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$work/shown.rgb"
-cmp -s "$work/expected.rgb" "$work/shown.rgb" || fail "the top left of the parent at $px,$py does not show the picture"
-convert "xwd:$work/screen.xwd" -crop "$((pw - 155))x${ph}+$((px + 155))+$py" +repage -depth 8 \
-  "rgb:$work/right.rgb"
-convert "xwd:$work/screen.xwd" -crop "155x$((ph - 115))+$px+$((py + 115))" +repage -depth 8 \
-  "rgb:$work/below.rgb"
+xwd -root -silent >"$tmp/screen.xwd"
+convert "xwd:$tmp/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$tmp/shown.rgb"
+cmp -s "$tmp/expected.rgb" "$tmp/shown.rgb" || fail "the top left of the parent at $px,$py does not show the picture"
+convert "xwd:$tmp/screen.xwd" -crop "$((pw - 155))x${ph}+$((px + 155))+$py" +repage -depth 8 \
+  "rgb:$tmp/right.rgb"
+convert "xwd:$tmp/screen.xwd" -crop "155x$((ph - 115))+$px+$((py + 115))" +repage -depth 8 \
+  "rgb:$tmp/below.rgb"
 for part in right below; do
-  [ -s "$work/$part.rgb" ] || fail "nothing read $part of the picture"
-  [ "$(tr -d '\000' <"$work/$part.rgb" | wc -c)" = 0 ] || fail "not black $part of the picture"
+  [ -s "$tmp/$part.rgb" ] || fail "nothing read $part of the picture"
+  [ "$(tr -d '\000' <"$tmp/$part.rgb" | wc -c)" = 0 ] || fail "not black $part of the picture"
 done
 echo "ok: the picture at the parent's top left on black"
 
@@ -127,13 +95,13 @@ echo "ok: the picture at the parent's top left on black"
 xdotool windowunmap --sync "$parent"
 xdotool windowmap --sync "$parent"
 sleep 0.5
-xwd -root -silent >"$work/screen.xwd"
-convert "xwd:$work/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$work/shown.rgb"
-cmp -s "$work/expected.rgb" "$work/shown.rgb" || fail "no repaint after the window was shown again"
+xwd -root -silent >"$tmp/screen.xwd"
+convert "xwd:$tmp/screen.xwd" -crop "155x115+$px+$py" +repage -depth 8 "rgb:$tmp/shown.rgb"
+cmp -s "$tmp/expected.rgb" "$tmp/shown.rgb" || fail "no repaint after the window was shown again"
 echo "ok: repainted"
 
 # 3. The host stops a preview with SIGTERM: it ends with exit code 0.
-"$nimbrel" /p "$((parent))" >"$work/stdout2" 2>"$work/stderr2" &
+"$nimbrel" /p "$((parent))" >"$tmp/stdout2" 2>"$tmp/stderr2" &
 second=$!
 sleep 1
 kill -0 "$second" 2>/dev/null || fail "the second preview ended at once"
@@ -145,7 +113,7 @@ echo "ok: SIGTERM"
 # 4. The parent goes away, and the preview with it.
 kill "$parent_pid"
 wait "$parent_pid" 2>/dev/null || true
-parent_pid=""
+helper_pids=() # gone: nothing to end at exit
 wait_exit "$app_pid" 10
 app_pid=""
 [ "$rc" = 0 ] || fail "after the parent was destroyed: $rc (expected exit code 0)"
@@ -155,7 +123,7 @@ echo "ok: ends with the parent"
 # "Cannot creat window!" with the caption "ERROR", dismissed with Return.
 for args in "/p" "/p 123456789"; do
   # shellcheck disable=SC2086
-  "$nimbrel" $args >"$work/stdout" 2>"$work/stderr" &
+  "$nimbrel" $args >"$tmp/stdout" 2>"$tmp/stderr" &
   app_pid=$!
   box=""
   for _ in $(seq 100); do
@@ -178,6 +146,6 @@ for args in "/p" "/p 123456789"; do
   wait_exit "$app_pid" 10
   app_pid=""
   [ "$rc" = 0 ] || fail "$args: $rc (expected exit code 0)"
-  grep -q '^ERROR: Cannot creat window!$' "$work/stderr" || fail "$args: no report on stderr"
+  grep -q '^ERROR: Cannot creat window!$' "$tmp/stderr" || fail "$args: no report on stderr"
 done
 echo "ok: no parent window"

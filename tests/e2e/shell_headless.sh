@@ -8,16 +8,11 @@
 set -uo pipefail
 build=$1
 nimbrel=$build/nimbrel
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+
+source "$(dirname "$0")/lib/common.sh"
+make_work_dir
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy NIMBREL_NO_MESSAGE_BOX=1
-export ASAN_OPTIONS=detect_leaks=0
-export XDG_CONFIG_HOME=$tmp/config
 mkdir -p "$tmp/data"
-passed=0
-failed=0
-ok() { echo "ok: $*"; passed=$((passed + 1)); }
-bad() { echo "FAILED: $*"; failed=$((failed + 1)); }
 
 # Waits up to $2 seconds for file $1 to contain text $3.
 wait_for_text() {
@@ -37,15 +32,13 @@ kill -TERM "$pid"
 wait "$pid"
 rc=$?
 [ "$rc" -eq 0 ] && ok "first run exits 0 on SIGTERM" || bad "first run exit code $rc"
-reg=$tmp/config/Corvane/Nimbrel.reg
 if [ -f "$reg" ] && head -1 "$reg" | grep -qx REGEDIT4; then
   ok "settings file created on first run"
 else
   bad "no settings file after the first run"
 fi
 
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Corvane\\Nimbrel]\n"Path"="%s"\n"ShowFPS"=dword:00000001\n' \
-  "$tmp/data" >"$reg"
+write_settings "$tmp/data" ShowFPS=1
 cp "$reg" "$tmp/reg.before"
 
 for sig in TERM INT HUP; do
@@ -74,10 +67,8 @@ cmp -s "$reg" "$tmp/reg.before" && ok "settings file untouched by the saver" ||
 
 # Music: the bundled scene's "music.ogg" plays (SDL's disk audio driver
 # writes what would be heard); an empty data folder leaves the saver silent.
-loudest() { od -An -v -td2 "$1" 2>/dev/null | awk '{for (i = 1; i <= NF; i++) { v = $i < 0 ? -$i : $i; if (v > m) m = v }} END {print m + 0}'; }
 music_run() {  # data folder, most seconds to wait for sound
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Corvane\\Nimbrel]\n"Path"="%s"\n"EnableMusic"=dword:00000001\n' \
-    "$1" >"$reg"
+  write_settings "$1" EnableMusic=1
   rm -f "$tmp/audio.raw"
   SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/audio.raw SDL_DISKAUDIODELAY=20 "$nimbrel" /s 2>/dev/null &
   pid=$!
@@ -105,5 +96,4 @@ else
   echo "skip: no bundled data.sdd in $build/data"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+report
