@@ -3,6 +3,8 @@
 #include "platform/PlatformInternal.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +36,8 @@ struct WindowRecord {
   bool switchedMode = false; // full screen in a mode set by ChangeDisplayMode
   PixelFormat pixelFormat;
   bool hasPixelFormat = false;
+  unsigned long x11Window = 0; // the X window under SDL's, when on X11
+  bool lost = false;           // destroyed from outside
 };
 
 struct GlContextRecord {
@@ -86,6 +90,41 @@ void Post(WindowHandle w, unsigned msg, WParam wp, LParam lp) {
 }
 
 void OnQuitSignal(int) { quitSignal = 1; }
+
+// Xlib's own error handler ends the process, which would leave the display
+// mode and the gamma ramp switched. An X error about one of our windows means
+// it was destroyed from outside: the window gets WM_DESTROY, as a destroyed
+// window does, so the normal shutdown runs. Other errors are reported and
+// passed over.
+int OnXError(Display* display, XErrorEvent* error) {
+  for (auto& [h, w] : windows) {
+    if (w->x11Window && w->x11Window == error->resourceid) {
+      if (!w->lost) {
+        w->lost = true;
+        fprintf(stderr, "nimbrel: window destroyed from outside\n");
+        Post(h, WM_DESTROY, 0, 0);
+      }
+      return 0;
+    }
+  }
+  char text[160] = {};
+  XGetErrorText(display, error->error_code, text, sizeof text - 1);
+  fprintf(stderr, "nimbrel: X error passed over: %s (request %d)\n", text, error->request_code);
+  return 0;
+}
+
+void WatchX11Window(WindowRecord& rec) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(rec.sdl, &info) || info.subsystem != SDL_SYSWM_X11)
+    return;
+  rec.x11Window = info.info.x11.window;
+  static bool installed = false;
+  if (!installed) {
+    XSetErrorHandler(OnXError);
+    installed = true;
+  }
+}
 
 // Windows virtual-key code of an SDL key.
 unsigned VirtualKey(const SDL_Keysym& key) {
@@ -442,7 +481,7 @@ uintptr_t InternalFirstWindow() {
 
 void InternalRestoreWindowsDisplayMode() {
   for (auto& [h, w] : windows) {
-    if (w->switchedMode && w->sdl) {
+    if (w->switchedMode && w->sdl && !w->lost) {
       SDL_SetWindowFullscreen(w->sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
       w->switchedMode = false;
     }
@@ -474,14 +513,21 @@ void PlatformShutdown() {
       SDL_GL_DeleteContext(c.context);
   contexts.clear();
   currentGlWindow = 0;
-  for (auto& [h, w] : windows)
-    if (w->sdl)
+  // SDL waits for the X server to confirm that a window it hides is unmapped,
+  // which never comes for a window destroyed from outside: such windows are
+  // left alone, and so is SDL's own teardown, which would hide them too (the
+  // process ends right after).
+  bool anyLost = false;
+  for (auto& [h, w] : windows) {
+    anyLost = anyLost || w->lost;
+    if (w->sdl && !w->lost)
       SDL_DestroyWindow(w->sdl);
+  }
   windows.clear();
   classes.clear();
   queue.clear();
   quitPending = false;
-  if (sdlReady)
+  if (sdlReady && !anyLost)
     SDL_Quit();
   sdlReady = false;
   sdlTried = false;
@@ -600,6 +646,7 @@ WindowHandle PlatformCreateWindow(uint32_t exStyle, const char* className, const
     if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &want, &closest))
       SDL_SetWindowDisplayMode(rec->sdl, &closest);
   }
+  WatchX11Window(*rec);
   WindowHandle h = rec->handle;
   windows[h] = std::move(rec);
 
@@ -679,7 +726,7 @@ bool PlatformShowWindow(WindowHandle window, int command) {
 
 bool PlatformMinimizeWindow(WindowHandle window) {
   WindowRecord* w = Find(window);
-  if (!w)
+  if (!w || w->lost)
     return false;
   SDL_MinimizeWindow(w->sdl);
   return true;

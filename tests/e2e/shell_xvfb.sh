@@ -2,7 +2,7 @@
 # The saver on a real X server (Xvfb) as a user starts it: `nimbrel /s` opens
 # a full-screen window showing black frames on an empty data folder; a key
 # press, a left or a right click ends it with exit code 0, a middle click and
-# Alt do not.
+# Alt do not; a window destroyed from outside ends it with exit code 0 too.
 # Usage: shell_xvfb.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -61,5 +61,17 @@ for button in 1 3; do
   [ "$rc" = 0 ] && ok "button $button ends it with exit code 0" || bad "button $button: $rc"
   stop_saver TERM
 done
+
+# 4. The window destroyed from outside: the normal shutdown runs, exit code 0.
+start_saver
+if [ -n "$window" ]; then
+  xdotool windowclose "$window"
+  wait_end 20
+  [ "$rc" = 0 ] && ok "a window destroyed from outside ends it with exit code 0" ||
+    bad "window destroyed from outside: $rc"
+else
+  bad "no window titled Nimbrel"
+fi
+stop_saver KILL
 
 report
