@@ -359,49 +359,16 @@ struct Unpacker::State {
         }
         v.dif[i] = 0;
       }
-      switch (numMinDif) {
-      case 1:
-        if (v.k1 >= -16)
-          v.k1--;
-        break;
-      case 2:
-        if (v.k1 < 16)
-          v.k1++;
-        break;
-      case 3:
-        if (v.k2 >= -16)
-          v.k2--;
-        break;
-      case 4:
-        if (v.k2 < 16)
-          v.k2++;
-        break;
-      case 5:
-        if (v.k3 >= -16)
-          v.k3--;
-        break;
-      case 6:
-        if (v.k3 < 16)
-          v.k3++;
-        break;
-      case 7:
-        if (v.k4 >= -16)
-          v.k4--;
-        break;
-      case 8:
-        if (v.k4 < 16)
-          v.k4++;
-        break;
-      case 9:
-        if (v.k5 >= -16)
-          v.k5--;
-        break;
-      case 10:
-        if (v.k5 < 16)
-          v.k5++;
-        break;
-      default:
-        break;
+      // Differences 1 to 10 pair up per weight: odd lowers it, even raises it.
+      if (numMinDif >= 1 && numMinDif <= 10) {
+        int* weights[5] = {&v.k1, &v.k2, &v.k3, &v.k4, &v.k5};
+        int& k = *weights[(numMinDif - 1) / 2];
+        if (numMinDif % 2 == 1) {
+          if (k >= -16)
+            k--;
+        } else if (k < 16) {
+          k++;
+        }
       }
     }
     return uint8_t(ch);
