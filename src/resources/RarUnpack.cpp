@@ -188,6 +188,19 @@ struct Unpacker::State {
     inAddr += n >> 3;
     inBit = n & 7;
   }
+  // The next `bits` bits (0 to 16) as a number, consumed.
+  uint32_t TakeBits(uint32_t bits) {
+    if (bits == 0)
+      return 0;
+    uint32_t v = GetBits() >> (16 - bits);
+    AddBits(bits);
+    return v;
+  }
+  // Far matches are longer than their code says: one more from 0x2000, two
+  // from 0x40000, and for repeated distances one more already from 0x101.
+  static uint32_t LongDistanceBonus(uint32_t distance, bool repeated) {
+    return (repeated && distance >= 0x101) + (distance >= 0x2000) + (distance >= 0x40000);
+  }
   // True once more bits were taken than the member holds (corrupt data); a
   // little slack covers nothing real but keeps the test cheap.
   bool Overrun() const { return inAddr > inSize + 4; }
@@ -411,23 +424,13 @@ struct Unpacker::State {
       if (number > 269) {
         number -= 270;
         uint32_t length = LDecode[number] + 3;
-        if (uint32_t bits = LBits[number]) {
-          length += GetBits() >> (16 - bits);
-          AddBits(bits);
-        }
+        length += TakeBits(LBits[number]);
         uint32_t distNumber = Decode(dd);
         if (distNumber >= uint32_t(DC20))
           return false;
         uint32_t distance = DDecode[distNumber] + 1;
-        if (uint32_t bits = DBits[distNumber]) {
-          distance += GetBits() >> (16 - bits);
-          AddBits(bits);
-        }
-        if (distance >= 0x2000) {
-          length++;
-          if (distance >= 0x40000)
-            length++;
-        }
+        distance += TakeBits(DBits[distNumber]);
+        length += LongDistanceBonus(distance, false);
         CopyString20(length, distance);
         continue;
       }
@@ -446,28 +449,15 @@ struct Unpacker::State {
         if (lengthNumber >= uint32_t(RC20))
           return false;
         uint32_t length = LDecode[lengthNumber] + 2;
-        if (uint32_t bits = LBits[lengthNumber]) {
-          length += GetBits() >> (16 - bits);
-          AddBits(bits);
-        }
-        if (distance >= 0x101) {
-          length++;
-          if (distance >= 0x2000) {
-            length++;
-            if (distance >= 0x40000)
-              length++;
-          }
-        }
+        length += TakeBits(LBits[lengthNumber]);
+        length += LongDistanceBonus(distance, true);
         CopyString20(length, distance);
         continue;
       }
       // 261 - 268: two bytes at a short distance.
       number -= 261;
       uint32_t distance = SDDecode[number] + 1;
-      if (uint32_t bits = SDBits[number]) {
-        distance += GetBits() >> (16 - bits);
-        AddBits(bits);
-      }
+      distance += TakeBits(SDBits[number]);
       CopyString20(2, distance);
     }
     if (Overrun())
