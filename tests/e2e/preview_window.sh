@@ -45,7 +45,7 @@ xlogo -geometry 320x240+40+30 -bg white -fg red >/dev/null 2>&1 &
 parent_pid=$!
 helper_pids+=("$parent_pid")
 parent=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do # up to 30 s on a loaded machine
   parent=$(xdotool search --name '^xlogo$' 2>/dev/null | head -n1 || true)
   [ -n "$parent" ] && xwininfo -id "$parent" | grep -q IsViewable && break
   parent=""
@@ -63,7 +63,7 @@ ph=$(sed -n 's/^ *Height: *//p' <<<"$geometry")
 "$nimbrel" /p "$((parent))" >"$tmp/stdout" 2>"$tmp/stderr" &
 app_pid=$!
 child=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do # up to 30 s on a loaded machine
   child=$(xwininfo -children -id "$parent" | sed -n 's/^ *\(0x[0-9a-f]*\) "QZ3DQZ".*/\1/p' | head -n1)
   [ -n "$child" ] && break
   kill -0 "$app_pid" 2>/dev/null || fail "nimbrel /p ended at once"
